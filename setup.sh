@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Installs what Lorvane needs on Debian 12, builds it, then runs it or its tests.
+#   ./setup.sh run [ARGUMENTS...]   build (release) and start lorvane with the arguments given
+#   ./setup.sh test                 build (warnings as errors) and run every test
+set -euo pipefail
+cd "$(dirname "$0")"
+
+# Build and test dependencies, by Debian package name.
+packages=(
+  build-essential cmake pkg-config
+  qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins qt6-svg-dev libqt6svg6
+  qt6-qpa-plugins qt6-gtk-platformtheme libgl-dev
+  libjpeg-turbo-progs
+)
+
+install_missing() {
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=()
+  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+  "${sudo[@]}" apt-get update -q
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+jobs=$(nproc 2>/dev/null || echo 2)
+mode=${1:-run}
+[ $# -gt 0 ] && shift
+
+case "$mode" in
+  run)
+    install_missing
+    cmake --preset release >/dev/null
+    cmake --build --preset release -j "$jobs" --target lorvane
+    exec build/release/bin/lorvane "$@"
+    ;;
+  test)
+    install_missing
+    cmake --preset ci
+    cmake --build --preset ci -j "$jobs"
+    QT_QPA_PLATFORM=offscreen ctest --preset ci -j "$jobs"
+    ;;
+  *)
+    echo "usage: $0 run [ARGUMENTS...] | $0 test" >&2
+    exit 2
+    ;;
+esac

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QImage>
+#include <QList>
+#include <QSize>
+#include <QString>
+
+#include "components/ImageFormat.h"
+
+namespace lorvane {
+
+// Every image of one file, decoded through the one codec layer (Qt's image I/O plus our handlers).
+struct DecodedImage {
+    QList<QImage> frames;
+    ImageFormat format = ImageFormat::Unknown;
+    int bitsPerPixel = 0;  // the file's depth, not the in-memory one
+    QString reason;        // empty on success
+    bool ok() const { return reason.isEmpty() && !frames.isEmpty(); }
+};
+
+// Decodes all frames/pages. Thread-safe. maxSize, when valid, asks for a reduced decode of the
+// first frame only (fast path for thumbnails and the first paint), never smaller than maxSize.
+DecodedImage DecodeImageFile(const QString& path, QSize maxSize = {});
+
+}  // namespace lorvane
