@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QStringList>
 
+#include <memory>
+
 namespace lorvane {
 
 struct DecodedImage;

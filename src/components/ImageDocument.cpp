@@ -1,1 +1,99 @@
-// implementation pending
+#include "components/ImageDocument.h"
+
+#include <QFileInfo>
+#include <QTransform>
+
+#include "components/DecodeCache.h"
+#include "components/ImageCodecs.h"
+
+namespace lorvane {
+
+ImageDocument::ImageDocument(QObject* parent) : QObject(parent) {}
+
+ImageDocument::~ImageDocument() = default;
+
+LoadResult ImageDocument::LoadFile(const QString& path) {
+    std::shared_ptr<const DecodedImage> cached;
+    if (m_cache != nullptr) {
+        cached = m_cache->take(path);
+    }
+    DecodedImage decoded = cached ? *cached : DecodeImageFile(path);
+    if (!decoded.ok()) {
+        Clear();
+        return {false, decoded.reason};
+    }
+    m_images = decoded.frames;
+    m_active = 0;
+    m_fileName = path;
+    m_format = decoded.format;
+    m_bitsPerPixel = decoded.bitsPerPixel;
+    Q_EMIT changed();
+    return {true, {}};
+}
+
+void ImageDocument::LoadFromPicture(const QImage& picture, const QString& sourcePath) {
+    if (picture.isNull()) {
+        Clear();
+        return;
+    }
+    m_images = {picture};
+    m_active = 0;
+    m_fileName = sourcePath;
+    m_format = ImageFormat::Unknown;
+    m_bitsPerPixel = picture.depth();
+    Q_EMIT changed();
+}
+
+QImage ImageDocument::Item(int index) const {
+    if (index < 0 || index >= m_images.size()) {
+        return {};
+    }
+    return m_images.at(index);
+}
+
+void ImageDocument::Select(int index) {
+    if (index < 0 || index >= m_images.size() || index == m_active) {
+        return;
+    }
+    m_active = index;
+    Q_EMIT changed();
+}
+
+void ImageDocument::Clear() {
+    m_images.clear();
+    m_active = -1;
+    m_fileName.clear();
+    m_format = ImageFormat::Unknown;
+    m_bitsPerPixel = 0;
+    Q_EMIT changed();
+}
+
+int ImageDocument::Width() const {
+    return activeImage().width();
+}
+
+int ImageDocument::Height() const {
+    return activeImage().height();
+}
+
+QString ImageDocument::ShortName() const {
+    return QFileInfo(m_fileName).fileName();
+}
+
+const QImage& ImageDocument::activeImage() const {
+    static const QImage empty;
+    if (m_active < 0 || m_active >= m_images.size()) {
+        return empty;
+    }
+    return m_images.at(m_active);
+}
+
+void ImageDocument::Rotate(double degrees) {
+    if (m_active < 0) {
+        return;
+    }
+    m_images[m_active] = m_images.at(m_active).transformed(QTransform().rotate(degrees));
+    Q_EMIT changed();
+}
+
+}  // namespace lorvane
