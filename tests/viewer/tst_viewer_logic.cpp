@@ -1,0 +1,314 @@
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "viewer/StatusBarText.h"
+#include "viewer/ViewerGeometry.h"
+#include "viewer/ViewerLogic.h"
+
+using namespace lorvane;
+
+class ViewerLogicTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void windowIsPlannedAroundTheImage_data();
+    void windowIsPlannedAroundTheImage();
+    void minimisedOrMaximisedWindowIsNotResized();
+    void largeImageIsFittedOnlyWhenBothSidesOverflow_data();
+    void largeImageIsFittedOnlyWhenBothSidesOverflow();
+    void zoomStepsStopPastTheirLimits_data();
+    void zoomStepsStopPastTheirLimits();
+    void zoomInThenOutIsNotTheStartingZoom();
+    void mouseToolFollowsWhetherTheImageFits_data();
+    void mouseToolFollowsWhetherTheImageFits();
+    void layoutSubtractsTheBarInBothModes();
+    void indexOneOutsideTheListWraps_data();
+    void indexOneOutsideTheListWraps();
+    void nextAndPreviousStepOverOneEmptyEntry_data();
+    void nextAndPreviousStepOverOneEmptyEntry();
+    void slideShowDelayIsParsed_data();
+    void slideShowDelayIsParsed();
+    void titleNamesFileAndVersion();
+    void fileSizeTexts_data();
+    void fileSizeTexts();
+    void zoomPercentTexts_data();
+    void zoomPercentTexts();
+    void statusPanelsForDecodedAndPictureLoaderFiles_data();
+    void statusPanelsForDecodedAndPictureLoaderFiles();
+    void statusRefreshStopsAtAVanishedFile();
+};
+
+void ViewerLogicTest::windowIsPlannedAroundTheImage_data() {
+    QTest::addColumn<QSize>("image");
+    QTest::addColumn<QSize>("area");
+    QTest::addColumn<QSize>("window");
+    const int bar = viewerDesign::kToolbarHeight;
+    QTest::newRow("low narrow image gets the wide, low window")
+        << QSize(300, 50) << QSize(7590, 4000) << QSize(7590, 4600);
+    QTest::newRow("800x600") << QSize(800, 600) << QSize(12000, 9200) << QSize(12000, bar + 10400);
+    QTest::newRow("narrow but tall")
+        << QSize(200, 400) << QSize(7590, 6200) << QSize(7590, bar + 6000 + 1400);
+    QTest::newRow("exactly 100 pixels high is not low")
+        << QSize(500, 100) << QSize(7500, 1700) << QSize(7500, bar + 1500 + 1400);
+    QTest::newRow("exactly 6000 twips wide keeps its width")
+        << QSize(400, 300) << QSize(6000, 4700) << QSize(6000, bar + 4500 + 1400);
+}
+
+void ViewerLogicTest::windowIsPlannedAroundTheImage() {
+    QFETCH(QSize, image);
+    QFETCH(QSize, area);
+    QFETCH(QSize, window);
+    const QSize screen(28800, 16200);
+    const ImageWindowPlan plan = PlanWindowForImage(image, {}, viewerDesign::kToolbarHeight,
+                                                    WindowShowState::Normal, screen);
+    QCOMPARE(plan.imageArea, area);
+    QVERIFY(plan.resizeWindow);
+    QCOMPARE(plan.windowSize, window);
+    QCOMPARE(plan.topLeft, QPoint((screen.width() - window.width()) / 2,
+                                  (screen.height() - window.height()) / 2));
+}
+
+void ViewerLogicTest::minimisedOrMaximisedWindowIsNotResized() {
+    for (WindowShowState state : {WindowShowState::Minimized, WindowShowState::Maximized}) {
+        const ImageWindowPlan plan =
+            PlanWindowForImage(QSize(4000, 3000), {}, 495, state, QSize(28800, 16200));
+        QVERIFY(!plan.resizeWindow);
+    }
+}
+
+void ViewerLogicTest::largeImageIsFittedOnlyWhenBothSidesOverflow_data() {
+    QTest::addColumn<QSize>("image");
+    QTest::addColumn<double>("expected");
+    QTest::newRow("both overflow: fit to width") << QSize(4000, 3000) << 28800.0 / 60000.0;
+    QTest::newRow("only the width overflows") << QSize(4000, 100) << 0.7;
+    QTest::newRow("only the height overflows") << QSize(100, 4000) << 0.7;
+    QTest::newRow("fits") << QSize(800, 600) << 0.7;
+}
+
+void ViewerLogicTest::largeImageIsFittedOnlyWhenBothSidesOverflow() {
+    QFETCH(QSize, image);
+    QFETCH(double, expected);
+    QCOMPARE(FitZoom(image, {}, QSize(28800, 16200), 0.7), expected);
+}
+
+void ViewerLogicTest::zoomStepsStopPastTheirLimits_data() {
+    QTest::addColumn<double>("zoom");
+    QTest::addColumn<double>("in");
+    QTest::addColumn<double>("out");
+    QTest::newRow("100 %") << 1.0 << 1.25 << 0.75;
+    QTest::newRow("1600 % still steps in") << 16.0 << 20.0 << 12.0;
+    QTest::newRow("1650 % does not") << 16.5 << 16.5 << 12.375;
+    QTest::newRow("0.5 % still steps out") << 0.005 << 0.00625 << 0.00375;
+    QTest::newRow("below 0.5 % does not") << 0.0049 << 0.006125 << 0.0049;
+}
+
+void ViewerLogicTest::zoomStepsStopPastTheirLimits() {
+    QFETCH(double, zoom);
+    QFETCH(double, in);
+    QFETCH(double, out);
+    QCOMPARE(ZoomInStep(zoom), in);
+    QCOMPARE(ZoomOutStep(zoom), out);
+}
+
+void ViewerLogicTest::zoomInThenOutIsNotTheStartingZoom() {
+    QCOMPARE(ZoomOutStep(ZoomInStep(1.0)), 0.9375);
+    double zoom = 1.0;
+    for (int i = 0; i < 100; ++i)
+        zoom = ZoomInStep(zoom);
+    QVERIFY(qFuzzyCompare(zoom, std::pow(1.25, 13)));
+}
+
+void ViewerLogicTest::mouseToolFollowsWhetherTheImageFits_data() {
+    QTest::addColumn<double>("zoom");
+    QTest::addColumn<QSize>("image");
+    QTest::addColumn<int>("mode");
+    QTest::newRow("800x600 at 100 % fits") << 1.0 << QSize(800, 600) << 3;
+    QTest::newRow("one step in is 15000 twips wide") << 1.25 << QSize(800, 600) << 2;
+    QTest::newRow("exactly as wide as the window fits") << 1.0 << QSize(800, 100) << 3;
+    QTest::newRow("too high") << 1.0 << QSize(100, 700) << 2;
+    QTest::newRow("turned 600x800 is too high") << 1.0 << QSize(600, 800) << 2;
+}
+
+void ViewerLogicTest::mouseToolFollowsWhetherTheImageFits() {
+    QFETCH(double, zoom);
+    QFETCH(QSize, image);
+    QFETCH(int, mode);
+    QCOMPARE(MouseToolFor(zoom, image, {}, QSize(12000, 10000)), mode);
+}
+
+void ViewerLogicTest::layoutSubtractsTheBarInBothModes() {
+    const ViewerLayout layout = LayoutForWindow(QSize(9000, 10000), 495);
+    QCOMPARE(layout.imageAreaHeight, 8905);
+    QCOMPARE(layout.imageAreaWidth, 9000);
+    QCOMPARE(layout.toolbarWidth, 9000);
+}
+
+void ViewerLogicTest::indexOneOutsideTheListWraps_data() {
+    QTest::addColumn<int>("index");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("one past the end") << 3 << 0;
+    QTest::newRow("one before the start") << -1 << 2;
+    QTest::newRow("inside") << 1 << 1;
+    QTest::newRow("two past is the caller's error, kept") << 4 << 4;
+}
+
+void ViewerLogicTest::indexOneOutsideTheListWraps() {
+    QFETCH(int, index);
+    QFETCH(int, expected);
+    QCOMPARE(NormalizeIndex(index, 3), expected);
+}
+
+void ViewerLogicTest::nextAndPreviousStepOverOneEmptyEntry_data() {
+    QTest::addColumn<QStringList>("paths");
+    QTest::addColumn<int>("current");
+    QTest::addColumn<int>("next");  // -100: none
+    QTest::addColumn<int>("previous");
+    const int none = -100;
+    QTest::newRow("middle") << QStringList{"a", "b", "c"} << 1 << 2 << 0;
+    QTest::newRow("last has no next") << QStringList{"a", "b", "c"} << 2 << none << 1;
+    QTest::newRow("first has no previous") << QStringList{"a", "b", "c"} << 0 << 1 << none;
+    QTest::newRow("one image") << QStringList{"a"} << 0 << none << none;
+    QTest::newRow("empty entry skipped") << QStringList{"a", "", "c"} << 0 << 2 << none;
+    QTest::newRow("empty entry skipped backwards") << QStringList{"a", "", "c"} << 2 << none << 0;
+    QTest::newRow("only one empty entry skipped")
+        << QStringList{"a", "", "", "d"} << 0 << 2 << none;
+    QTest::newRow("empty last entry steps one past the end")
+        << QStringList{"a", "b", ""} << 1 << 3 << 0;
+}
+
+void ViewerLogicTest::nextAndPreviousStepOverOneEmptyEntry() {
+    QFETCH(QStringList, paths);
+    QFETCH(int, current);
+    QFETCH(int, next);
+    QFETCH(int, previous);
+    QCOMPARE(NextImageIndex(paths, current).value_or(-100), next);
+    QCOMPARE(PreviousImageIndex(paths, current).value_or(-100), previous);
+}
+
+void ViewerLogicTest::slideShowDelayIsParsed_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("expected");  // -1: refused
+    QTest::newRow("plain") << "1500" << 1500;
+    QTest::newRow("half rounds to even down") << "1500.5" << 1500;
+    QTest::newRow("2.5 to 2") << "2.5" << 2;
+    QTest::newRow("3.5 to 4") << "3.5" << 4;
+    QTest::newRow("exponent") << "1e3" << 1000;
+    QTest::newRow("blanks around") << " 250 " << 250;
+    QTest::newRow("zero is accepted") << "0" << 0;
+    QTest::newRow("highest") << "32767" << 32767;
+    QTest::newRow("above the 16-bit range") << "32768" << -1;
+    QTest::newRow("negative") << "-5" << -1;
+    QTest::newRow("empty (Cancel)") << "" << -1;
+    QTest::newRow("words") << "fast" << -1;
+    QTest::newRow("number with text") << "12ms" << -1;
+}
+
+void ViewerLogicTest::slideShowDelayIsParsed() {
+    QFETCH(QString, text);
+    QFETCH(int, expected);
+    QCOMPARE(ParseSlideShowDelay(text).value_or(-1), expected);
+}
+
+void ViewerLogicTest::titleNamesFileAndVersion() {
+    QCOMPARE(ViewerTitle(QStringLiteral("/pictures/photo.jpg")),
+             QStringLiteral("photo.jpg- Lorvane %1.%2")
+                 .arg(LORVANE_VERSION_MAJOR)
+                 .arg(LORVANE_VERSION_MINOR));
+}
+
+void ViewerLogicTest::fileSizeTexts_data() {
+    QTest::addColumn<double>("bytes");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("0") << 0.0 << "0 Bytes";
+    QTest::newRow("1023") << 1023.0 << "1023 Bytes";
+    QTest::newRow("1024") << 1024.0 << "1. KB";
+    QTest::newRow("1536") << 1536.0 << "1.5 KB";
+    QTest::newRow("2048") << 2048.0 << "2. KB";
+    QTest::newRow("1 MB less a byte") << 1048575.0 << "1024. KB";
+    QTest::newRow("1048576") << 1048576.0 << "1. MB";
+    QTest::newRow("2.25 MB rounds up") << 2.25 * 1048576 << "2.3 MB";
+    QTest::newRow("5.97 MB") << 6260000.0 << "6. MB";
+}
+
+void ViewerLogicTest::fileSizeTexts() {
+    QFETCH(double, bytes);
+    QFETCH(QString, text);
+    QCOMPARE(FormatFileSize(bytes), text);
+}
+
+void ViewerLogicTest::zoomPercentTexts_data() {
+    QTest::addColumn<double>("zoom");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("100") << 1.0 << "100 %";
+    QTest::newRow("33") << 0.333 << "33 %";
+    QTest::newRow("below half a percent") << 0.004 << " %";
+    QTest::newRow("1819") << std::pow(1.25, 13) << "1819 %";
+}
+
+void ViewerLogicTest::zoomPercentTexts() {
+    QFETCH(double, zoom);
+    QFETCH(QString, text);
+    QCOMPARE(FormatZoomPercent(zoom), text);
+}
+
+void ViewerLogicTest::statusPanelsForDecodedAndPictureLoaderFiles_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("panel2");
+    QTest::addColumn<QString>("panel4");
+    QTest::newRow("decoded jpg") << "photo.JPG"
+                                 << "decoded-name"
+                                 << "800x600x24b JPG";
+    QTest::newRow("ico goes by the list entry") << "icon.ico"
+                                                << "icon.ico"
+                                                << "";
+    QTest::newRow("dib goes by the list entry") << "pic.dib"
+                                                << "pic.dib"
+                                                << "";
+    QTest::newRow("cur takes the decoded branch") << "arrow.cur"
+                                                  << "decoded-name"
+                                                  << "800x600x24b cur";
+}
+
+void ViewerLogicTest::statusPanelsForDecodedAndPictureLoaderFiles() {
+    QFETCH(QString, name);
+    QFETCH(QString, panel2);
+    QFETCH(QString, panel4);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(1536, 'x'));
+    file.close();
+
+    StatusBarInput input;
+    input.position = 3;
+    input.count = 12;
+    input.path = path;
+    input.shortName = QStringLiteral("decoded-name");
+    input.decodedFileName = path;
+    input.width = 800;
+    input.height = 600;
+    input.bitsPerPixel = 24;
+    input.zoom = 1.0;
+    QStringList panels;
+    QVERIFY(FillStatusPanels(input, panels, [](const QString& p) -> qint64 {
+        return QFileInfo::exists(p) ? QFileInfo(p).size() : -1;
+    }));
+    QCOMPARE(panels, (QStringList{"3/12", panel2, "1.5 KB", panel4, "100 %"}));
+}
+
+void ViewerLogicTest::statusRefreshStopsAtAVanishedFile() {
+    StatusBarInput input;
+    input.position = 1;
+    input.count = 2;
+    input.path = QStringLiteral("/nowhere/gone.jpg");
+    input.decodedFileName = input.path;
+    input.shortName = QStringLiteral("gone.jpg");
+    QStringList panels{"old1", "old2", "old3", "old4", "old5"};
+    QVERIFY(!FillStatusPanels(input, panels, [](const QString&) -> qint64 { return -1; }));
+    QCOMPARE(panels, (QStringList{"1/2", "gone.jpg", "old3", "old4", "old5"}));
+}
+
+QTEST_GUILESS_MAIN(ViewerLogicTest)
+#include "tst_viewer_logic.moc"
