@@ -1,39 +1,229 @@
 #include "components/ImageCodecs.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 
+#include <cmath>
+
+#include "components/ImageHeader.h"
+#include "components/JpegDecoder.h"
+#include "components/TgaDecoder.h"
+
 namespace lorvane {
 
-DecodedImage DecodeImageFile(const QString& path, QSize maxSize) {
+namespace {
+
+// Refuse images whose pixels alone would take more than this; a 24 MP photo takes 92 MiB, so
+// only absurd or hostile headers reach it.
+constexpr int kAllocationLimitMiB = 1024;
+constexpr qint64 kMaxBytes = qint64(kAllocationLimitMiB) * 1024 * 1024;
+constexpr int kMaxFrames = 10000;
+constexpr qint64 kHeadBytes = 64 * 1024;
+
+void raiseQtAllocationLimit() {
+    // Qt's own default (256 MiB) would refuse ordinary panoramas; the limit is process-wide,
+    // so it is set once, whichever thread decodes first.
+    static const bool done = [] {
+        QImageReader::setAllocationLimit(kAllocationLimitMiB);
+        return true;
+    }();
+    Q_UNUSED(done);
+}
+
+DecodedImage failure(const QString& reason, ImageFormat format = ImageFormat::Unknown) {
     DecodedImage result;
-    QFileInfo info(path);
-    if (!info.exists()) {
-        result.reason = QStringLiteral("The file does not exist");
-        return result;
+    result.format = format;
+    result.reason = reason;
+    return result;
+}
+
+QString tooLarge(QSize size) {
+    return QStringLiteral("The image is too large to open (%1 x %2 pixels)")
+        .arg(size.width())
+        .arg(size.height());
+}
+
+// The depth a file of this in-memory format most likely stored, for types whose header we do
+// not read.
+int depthOf(const QImage& image) {
+    switch (image.format()) {
+        case QImage::Format_Mono:
+        case QImage::Format_MonoLSB:
+            return 1;
+        case QImage::Format_Indexed8:
+        case QImage::Format_Grayscale8:
+        case QImage::Format_Alpha8:
+            return 8;
+        case QImage::Format_Grayscale16:
+            return 16;
+        case QImage::Format_RGB32:
+        case QImage::Format_RGB888:
+        case QImage::Format_BGR888:
+        case QImage::Format_RGBX8888:
+            return 24;
+        case QImage::Format_RGBX64:
+            return 48;
+        case QImage::Format_RGBA64:
+        case QImage::Format_RGBA64_Premultiplied:
+            return 64;
+        default:
+            return image.hasAlphaChannel() ? 32 : image.depth();
     }
-    QImageReader reader(path);
+}
+
+// The smallest size of the same shape that still covers maxSize (never above the full size).
+QSize coveringSize(QSize full, QSize maxSize) {
+    if (full.isEmpty()) {
+        return full;
+    }
+    const double scale =
+        std::max(double(maxSize.width()) / full.width(), double(maxSize.height()) / full.height());
+    if (scale >= 1.0) {
+        return full;
+    }
+    return QSize(std::max(maxSize.width(), int(std::ceil(full.width() * scale))),
+                 std::max(maxSize.height(), int(std::ceil(full.height() * scale))))
+        .boundedTo(full);
+}
+
+// Images from decoders that cannot scale while decoding: shrink once here, so that a thumbnail
+// or a first paint never holds a full-size copy longer than the decode.
+QImage reduced(const QImage& image, QSize maxSize) {
+    const QSize cover = coveringSize(image.size(), maxSize);
+    if (image.width() < 2 * cover.width() || image.height() < 2 * cover.height()) {
+        return image;
+    }
+    return image.scaled(cover, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+QString readFailure(const QImageReader& reader, const QString& suffix) {
+    switch (reader.error()) {
+        case QImageReader::UnsupportedFormatError:
+            if (!suffix.isEmpty() &&
+                QImageReader::supportedImageFormats().contains(suffix.toLower().toLatin1())) {
+                return QStringLiteral("The file is damaged or is not a valid %1 image")
+                    .arg(suffix.toUpper());
+            }
+            return QStringLiteral("Unsupported image format");
+        case QImageReader::DeviceError:
+            return QStringLiteral("The file could not be read");
+        default:
+            return QStringLiteral("The file is truncated or damaged");
+    }
+}
+
+DecodedImage decodeWithQt(QFile& file, const ImageHeader& header, const QString& suffix,
+                          QSize maxSize) {
+    QByteArray qtFormat = header.qtFormat;
+    if (qtFormat.isEmpty()) {
+        qtFormat = QImageReader::imageFormat(&file);
+        file.seek(0);
+    }
+    if (qtFormat.isEmpty()) {
+        QImageReader probe(&file, suffix.toLower().toLatin1());
+        return failure(readFailure(probe, suffix));
+    }
+    const ImageFormat format =
+        header.format != ImageFormat::Unknown ? header.format : FormatFromQtName(qtFormat);
+
+    QImageReader reader(&file, qtFormat);
+    reader.setDecideFormatFromContent(false);
     reader.setAutoTransform(true);
-    if (maxSize.isValid() && reader.size().isValid()) {
-        reader.setScaledSize(
-            reader.size().scaled(maxSize, Qt::KeepAspectRatioByExpanding).boundedTo(reader.size()));
+    const QSize full = reader.size();
+    const bool reducedDecode = maxSize.isValid();
+    QSize target = full;
+    if (reducedDecode && full.isValid() && reader.supportsOption(QImageIOHandler::ScaledSize)) {
+        target = coveringSize(full, maxSize);
+        reader.setScaledSize(target);
     }
-    do {
+    if (target.isValid() && qint64(target.width()) * target.height() * 4 > kMaxBytes) {
+        return failure(tooLarge(full), format);
+    }
+
+    DecodedImage result;
+    result.format = format;
+    const int declared = reader.imageCount();
+    const bool animated = reader.supportsAnimation();
+    qint64 bytes = 0;
+    for (int i = 0; i < kMaxFrames; ++i) {
         QImage frame = reader.read();
         if (frame.isNull()) {
             break;
         }
-        result.frames.append(frame);
-    } while (!maxSize.isValid() && reader.jumpToNextImage());
-    if (result.frames.isEmpty()) {
-        result.reason = reader.errorString();
-        if (result.reason.isEmpty()) {
-            result.reason = QStringLiteral("The file could not be read");
+        // Pages beyond the memory budget are left out rather than failing the whole file.
+        bytes += frame.sizeInBytes();
+        if (!result.frames.isEmpty() && bytes > kMaxBytes) {
+            break;
         }
-        return result;
+        result.frames.append(reducedDecode ? reduced(frame, maxSize) : frame);
+        if (reducedDecode || (declared > 0 && result.frames.size() >= declared)) {
+            break;
+        }
+        // Animation handlers step to the next frame on each read; page-based ones (TIFF, ICO)
+        // stay on the current page until told to move.
+        if (animated ? !reader.canRead() : !reader.jumpToNextImage()) {
+            break;
+        }
     }
-    result.bitsPerPixel = result.frames.first().depth();
+    if (result.frames.isEmpty()) {
+        if (full.isValid() && qint64(full.width()) * full.height() * 8 > kMaxBytes) {
+            return failure(tooLarge(full), format);
+        }
+        return failure(readFailure(reader, suffix), format);
+    }
+    result.bitsPerPixel =
+        header.bitsPerPixel > 0 ? header.bitsPerPixel : depthOf(result.frames.first());
     return result;
+}
+
+}  // namespace
+
+DecodedImage DecodeImageFile(const QString& path, QSize maxSize) {
+    raiseQtAllocationLimit();
+    if (path.isEmpty()) {
+        return failure(QStringLiteral("No file name was given"));
+    }
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        return failure(QStringLiteral("The file does not exist"));
+    }
+    if (info.isDir()) {
+        return failure(QStringLiteral("The path is a folder, not an image file"));
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return failure(QStringLiteral("The file cannot be opened: %1").arg(file.errorString()));
+    }
+    if (file.size() == 0) {
+        return failure(QStringLiteral("The file is empty"));
+    }
+    const QByteArray head = file.read(kHeadBytes);
+    file.seek(0);
+    const QString suffix = info.suffix();
+    const ImageHeader header = SniffImageHeader(head, suffix);
+
+    switch (header.format) {
+        case ImageFormat::Jpeg:
+            // Read whole: libjpeg decodes fastest from memory, and JPEG files are small next to
+            // their pixels.
+            return DecodeJpeg(file.readAll(), maxSize, kMaxBytes);
+        case ImageFormat::Tga: {
+            DecodedImage result = DecodeTga(file.readAll(), kMaxBytes);
+            if (result.ok() && maxSize.isValid()) {
+                result.frames.first() = reduced(result.frames.first(), maxSize);
+            }
+            return result;
+        }
+        case ImageFormat::Pcx:
+        case ImageFormat::Psd:
+        case ImageFormat::Wmf:
+        case ImageFormat::Emf:
+        case ImageFormat::Pcd:
+            return failure(QStringLiteral("Unsupported image format"), header.format);
+        default:
+            return decodeWithQt(file, header, suffix, maxSize);
+    }
 }
 
 }  // namespace lorvane

@@ -1,0 +1,77 @@
+#include "OpenBench.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTextStream>
+
+#include "BenchUtil.h"
+#include "components/ImageCodecs.h"
+
+namespace lorvane::bench {
+
+namespace {
+
+const QSize kScreen(1920, 1080);
+
+}  // namespace
+
+int runOpen(QStringList arguments) {
+    const int runs = takeRuns(arguments);
+    QTextStream err(stderr);
+    if (arguments.size() != 1 || !QFileInfo(arguments.first()).isFile()) {
+        err << "usage: lorvane-bench open FILE [--runs N]" << Qt::endl;
+        return 2;
+    }
+    const QString file = arguments.first();
+
+    QSize fullSize;
+    const auto full = medianMs(runs, [&] {
+        const DecodedImage image = DecodeImageFile(file);
+        fullSize = image.ok() ? image.frames.first().size() : QSize();
+        return image.ok();
+    });
+    if (!full) {
+        err << "cannot decode " << file << ": " << DecodeImageFile(file).reason << Qt::endl;
+        return 1;
+    }
+    QSize reducedSize;
+    const auto reduced = medianMs(runs, [&] {
+        const DecodedImage image = DecodeImageFile(file, kScreen);
+        reducedSize = image.ok() ? image.frames.first().size() : QSize();
+        return image.ok();
+    });
+
+    report(QStringLiteral("open.pixels"), double(fullSize.width()) * fullSize.height() / 1e6,
+           QStringLiteral("MP"));
+    report(QStringLiteral("open.full_decode"), *full, QStringLiteral("ms"));
+    if (reduced) {
+        report(QStringLiteral("open.reduced_decode_1920x1080"), *reduced, QStringLiteral("ms"));
+        report(QStringLiteral("open.reduced_width"), reducedSize.width(), QStringLiteral("px"));
+    }
+
+    const QString djpeg = QStandardPaths::findExecutable(QStringLiteral("djpeg"));
+    if (djpeg.isEmpty()) {
+        err << "djpeg not found (Debian: libjpeg-turbo-progs); no reference figure" << Qt::endl;
+        return 0;
+    }
+    const auto reference = medianMs(runs, [&] {
+        QProcess process;
+        process.setStandardOutputFile(QProcess::nullDevice());
+        process.start(djpeg, {QStringLiteral("-outfile"), QStringLiteral("/dev/null"), file});
+        return process.waitForFinished(-1) && process.exitStatus() == QProcess::NormalExit &&
+               process.exitCode() == 0;
+    });
+    if (!reference) {
+        err << "djpeg failed on " << file << Qt::endl;
+        return 0;
+    }
+    report(QStringLiteral("open.djpeg_full_decode"), *reference, QStringLiteral("ms"));
+    report(QStringLiteral("open.full_vs_djpeg"), *full / *reference, QStringLiteral("x"));
+    if (reduced) {
+        report(QStringLiteral("open.reduced_vs_djpeg"), *reduced / *reference, QStringLiteral("x"));
+    }
+    return 0;
+}
+
+}  // namespace lorvane::bench

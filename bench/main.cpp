@@ -1,0 +1,55 @@
+// lorvane-bench COMMAND [ARGUMENTS]: performance figures, one "name value unit" line each.
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QStringList>
+#include <QTextStream>
+
+#include <memory>
+
+#include "OpenBench.h"
+
+namespace {
+
+struct Command {
+    const char* name;
+    const char* usage;
+    bool needsGui;  // commands that build windows need a QApplication (and a platform plugin)
+    int (*run)(QStringList arguments);
+};
+
+const Command kCommands[] = {
+    {"open", "open FILE [--runs N]   decode times of one file against djpeg", false,
+     lorvane::bench::runOpen},
+};
+
+int usage() {
+    QTextStream err(stderr);
+    err << "usage: lorvane-bench COMMAND [ARGUMENTS]" << Qt::endl;
+    for (const Command& command : kCommands) {
+        err << "  " << command.usage << Qt::endl;
+    }
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    if (argc < 2) {
+        return usage();
+    }
+    for (const Command& command : kCommands) {
+        if (qstrcmp(argv[1], command.name) != 0) {
+            continue;
+        }
+        std::unique_ptr<QCoreApplication> app;
+        if (command.needsGui) {
+            app = std::make_unique<QApplication>(argc, argv);
+        } else {
+            app = std::make_unique<QCoreApplication>(argc, argv);
+        }
+        QStringList arguments = QCoreApplication::arguments().mid(2);
+        return command.run(arguments);
+    }
+    return usage();
+}
