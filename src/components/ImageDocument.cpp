@@ -3,6 +3,8 @@
 #include <QFileInfo>
 #include <QTransform>
 
+#include <cmath>
+
 #include "components/DecodeCache.h"
 #include "components/ImageCodecs.h"
 
@@ -13,20 +15,23 @@ ImageDocument::ImageDocument(QObject* parent) : QObject(parent) {}
 ImageDocument::~ImageDocument() = default;
 
 LoadResult ImageDocument::LoadFile(const QString& path) {
-    std::shared_ptr<const DecodedImage> cached;
+    std::shared_ptr<const DecodedImage> decoded;
     if (m_cache != nullptr) {
-        cached = m_cache->take(path);
+        decoded = m_cache->take(path);
     }
-    DecodedImage decoded = cached ? *cached : DecodeImageFile(path);
-    if (!decoded.ok()) {
+    if (!decoded) {
+        decoded = std::make_shared<const DecodedImage>(DecodeImageFile(path));
+    }
+    if (!decoded->ok()) {
         Clear();
-        return {false, decoded.reason};
+        return {false, decoded->reason.isEmpty() ? QStringLiteral("The file could not be read")
+                                                 : decoded->reason};
     }
-    m_images = decoded.frames;
+    m_images = decoded->frames;
     m_active = 0;
     m_fileName = path;
-    m_format = decoded.format;
-    m_bitsPerPixel = decoded.bitsPerPixel;
+    m_format = decoded->format;
+    m_bitsPerPixel = decoded->bitsPerPixel;
     Q_EMIT changed();
     return {true, {}};
 }
@@ -40,7 +45,8 @@ void ImageDocument::LoadFromPicture(const QImage& picture, const QString& source
     m_active = 0;
     m_fileName = sourcePath;
     m_format = ImageFormat::Unknown;
-    m_bitsPerPixel = picture.depth();
+    m_bitsPerPixel =
+        picture.hasAlphaChannel() ? 32 : (picture.depth() >= 24 ? 24 : picture.depth());
     Q_EMIT changed();
 }
 
@@ -89,10 +95,21 @@ const QImage& ImageDocument::activeImage() const {
 }
 
 void ImageDocument::Rotate(double degrees) {
-    if (m_active < 0) {
+    if (m_active < 0 || m_active >= m_images.size() || !std::isfinite(degrees)) {
         return;
     }
-    m_images[m_active] = m_images.at(m_active).transformed(QTransform().rotate(degrees));
+    const double turns = degrees / 90.0;
+    QImage& image = m_images[m_active];
+    if (turns == std::round(turns)) {
+        const int quarter = ((int(std::fmod(turns, 4.0)) % 4) + 4) % 4;
+        if (quarter == 0) {
+            return;
+        }
+        // Exact quarter turns take Qt's lossless row/column copy, not a resampling.
+        image = image.transformed(QTransform().rotate(90.0 * quarter));
+    } else {
+        image = image.transformed(QTransform().rotate(degrees), Qt::SmoothTransformation);
+    }
     Q_EMIT changed();
 }
 
