@@ -1,0 +1,33 @@
+#include "platform/fakes/ScriptedPrompts.h"
+
+namespace lorvane {
+
+void ScriptedPrompts::clearRecords() {
+    m_messages.clear();
+    m_inputs.clear();
+}
+
+MessageResult ScriptedPrompts::messageBox(const QString& text, MessageButtons buttons,
+                                          MessageIcon icon, const QString& caption) {
+    m_messages.append({text, buttons, icon, caption});
+    if (!m_messageAnswers.isEmpty())
+        return m_messageAnswers.takeFirst();
+    switch (buttons) {
+        case MessageButtons::Ok:
+            return MessageResult::Ok;
+        case MessageButtons::YesNo:
+            return MessageResult::No;
+        case MessageButtons::AbortRetryIgnore:
+            return MessageResult::Ignore;
+        default:
+            return MessageResult::Cancel;
+    }
+}
+
+QString ScriptedPrompts::inputBox(const QString& prompt, const QString& title,
+                                  const QString& defaultText) {
+    m_inputs.append({prompt, title, defaultText});
+    return m_inputAnswers.isEmpty() ? QString() : m_inputAnswers.takeFirst();
+}
+
+}  // namespace lorvane
