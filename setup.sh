@@ -3,7 +3,8 @@
 #   ./setup.sh run [ARGUMENTS...]   build (release) and start lorvane with the arguments given
 #   ./setup.sh test                 build (warnings as errors) and run every test
 set -euo pipefail
-cd "$(dirname "$0")"
+# Paths given to `run` stay relative to the folder the command was typed in.
+root=$(cd "$(dirname "$0")" && pwd)
 
 # Build and test dependencies, by Debian package name.
 packages=(
@@ -33,12 +34,13 @@ mode=${1:-run}
 case "$mode" in
   run)
     install_missing
-    cmake --preset release >/dev/null
-    cmake --build --preset release -j "$jobs" --target lorvane
-    exec build/release/bin/lorvane "$@"
+    (cd "$root" && cmake --preset release >/dev/null &&
+      cmake --build --preset release -j "$jobs" --target lorvane)
+    exec "$root/build/release/bin/lorvane" "$@"
     ;;
   test)
     install_missing
+    cd "$root"
     cmake --preset ci
     cmake --build --preset ci -j "$jobs"
     QT_QPA_PLATFORM=offscreen ctest --preset ci -j "$jobs"

@@ -1,0 +1,839 @@
+#include "viewer/frmViwer.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <cmath>
+#include <type_traits>
+
+#include "components/ImgX.h"
+#include "components/PictureLoader.h"
+#include "components/Skin.h"
+#include "explorer/ExtensionLists.h"
+#include "platform/Prompts.h"
+#include "settings/CRegister.h"
+#include "settings/ViewerSettings.h"
+#include "viewer/StatusBarText.h"
+#include "viewer/ToolIcons.h"
+#include "viewer/ViewerHost.h"
+#include "viewer/ViewerLogic.h"
+
+namespace lorvane {
+
+using namespace viewerDesign;
+
+namespace {
+
+constexpr int kPanelCount = 5;
+
+qint64 fileLength(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() ? info.size() : -1;
+}
+
+void processPendingEvents(int passes) {
+    for (int i = 0; i < passes; ++i)
+        QCoreApplication::processEvents();
+}
+
+}  // namespace
+
+frmViwer::frmViwer(Registry& registry, Prompts& prompts, Skin* skin, ViewerHost& host,
+                   QWidget* parent)
+    : QMainWindow(parent), m_registry(registry), m_prompts(prompts), m_skin(skin), m_host(host) {
+    setObjectName(QStringLiteral("frmViwer"));
+    setWindowTitle(QStringLiteral("Caption will be set at run time.."));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+
+    m_client = new QWidget(this);
+    m_client->setObjectName(QStringLiteral("ViewerClient"));
+    setCentralWidget(m_client);
+
+    m_imgX = new ImgX(m_client);
+    m_imgX->setObjectName(QStringLiteral("ImgX"));
+    m_imgX->setDropEnabled(true);
+    m_imgX->document().setDecodeCache(&m_cache);
+
+    m_menuContainer = new QFrame(m_client);
+    m_menuContainer->setObjectName(QStringLiteral("MenuContainer"));
+
+    buildMenus();
+    buildToolbar();
+    buildStatusBar();
+
+    connect(m_imgX, &ImgX::KeyDown, this,
+            [this](int key, Qt::KeyboardModifiers modifiers) { handleKey(key, modifiers); });
+    connect(m_imgX, &ImgX::DblClick, this, &frmViwer::ReturnToBrowser);
+    connect(m_imgX, &ImgX::MouseDown, this,
+            [this](Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y) {
+                if (button == Qt::RightButton)
+                    showContextMenu(x, y);
+            });
+    connect(m_imgX, &ImgX::ImageChanged, this, &frmViwer::onImageChanged);
+    connect(m_imgX, &ImgX::OLEDragDrop, this, &frmViwer::onFilesDropped);
+
+    m_tmrSlideShow.setSingleShot(false);
+    connect(&m_tmrSlideShow, &QTimer::timeout, this, &frmViwer::SlideShowTick);
+
+    // The window as designed, before any image sizes it.
+    const TwipsPerPixel tpp = twipsPerPixel();
+    setGeometry(static_cast<int>(kCreatedLeft / tpp.x), static_cast<int>(kCreatedTop / tpp.y),
+                static_cast<int>(kCreatedClientWidth / tpp.x),
+                static_cast<int>(kCreatedClientHeight / tpp.y));
+
+    if (m_skin) {
+        m_skin->SkinTopWindow(this);
+        m_skin->SkinControlWindow(QStringLiteral("StatusBar"), statusBar());
+        m_skin->SkinControlWindow(QStringLiteral("Toolbar"), m_menuContainer);
+    }
+    LoadSettings();
+    m_imagePaths.clear();
+}
+
+frmViwer::~frmViwer() = default;
+
+void frmViwer::buildMenus() {
+    const auto addItem = [this](QMenu* menu, const QString& caption, const QKeySequence& shortcut,
+                                auto slot) {
+        QAction* action = menu->addAction(caption);
+        if (!shortcut.isEmpty()) {
+            action->setShortcut(shortcut);
+            m_shortcuts.append({action, shortcut});
+        }
+        if constexpr (std::is_same_v<decltype(slot), std::nullptr_t>) {
+            // TODO(issues 6 and 7): the file operations, dialogs, printing, wallpaper, help and
+            // About box arrive with their own issues; until then the items are shown disabled.
+            action->setEnabled(false);
+        } else {
+            connect(action, &QAction::triggered, this, slot);
+        }
+        return action;
+    };
+
+    QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
+    addItem(file, QStringLiteral("Open     "), QKeySequence(Qt::CTRL | Qt::Key_O), nullptr);
+    addItem(file, QStringLiteral("Browse     "), QKeySequence(Qt::CTRL | Qt::Key_B),
+            [this] { ReturnToBrowser(); });
+    addItem(file, QStringLiteral("Save As     "), QKeySequence(Qt::CTRL | Qt::Key_S), nullptr);
+    addItem(file, QStringLiteral("Page Setup"), {}, nullptr);
+    QMenu* print = file->addMenu(QStringLiteral("Print"));
+    addItem(print, QStringLiteral("Top Left"), {}, nullptr);
+    addItem(print, QStringLiteral("Centered"), {}, nullptr);
+    addItem(print, QStringLiteral("Fit To Page"), {}, nullptr);
+    addItem(file, QStringLiteral("Exit         "), QKeySequence(Qt::CTRL | Qt::Key_Q),
+            [this] { ReturnToBrowser(); });
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("Edit"));
+    addItem(edit, QStringLiteral("Copy To"), QKeySequence(Qt::CTRL | Qt::Key_C), nullptr);
+    addItem(edit, QStringLiteral("Move To"), QKeySequence(Qt::CTRL | Qt::Key_M), nullptr);
+    addItem(edit, QStringLiteral("Copy Image"), QKeySequence(Qt::CTRL | Qt::Key_G), nullptr);
+    addItem(edit, QStringLiteral("Delete     "), QKeySequence(Qt::Key_Delete), nullptr);
+    addItem(edit, QStringLiteral("Rename"), QKeySequence(Qt::Key_F2), nullptr);
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("View"));
+    addItem(view, QStringLiteral("Full Screen"), QKeySequence(Qt::CTRL | Qt::Key_F),
+            [this] { ToggleFullScreen(); });
+    addItem(view, QStringLiteral("Zoom In     "), QKeySequence(Qt::CTRL | Qt::Key_N),
+            [this] { ZoomIn(); });
+    addItem(view, QStringLiteral("Zoom Out     "), QKeySequence(Qt::CTRL | Qt::Key_U),
+            [this] { ZoomOut(); });
+
+    QMenu* image = menuBar()->addMenu(QStringLiteral("Image"));
+    addItem(image, QStringLiteral("Next"), {}, [this] { ShowNextImage(); });
+    addItem(image, QStringLiteral("Previous"), {}, [this] { ShowPreviousImage(); });
+
+    QMenu* tools = menuBar()->addMenu(QStringLiteral("Tools"));
+    addItem(tools, QStringLiteral("Slide Show"), {}, [this] { ToggleSlideShow(); });
+    addItem(tools, QStringLiteral("Slide Show Delay"), {}, [this] { AskSlideShowDelay(); });
+    m_actAntiAlias =
+        addItem(tools, QStringLiteral("AntiAlias Display"), {}, [this] { ToggleAntiAlias(); });
+    m_actAntiAlias->setCheckable(true);
+    addItem(tools, QStringLiteral("Rotate +90"), {}, [this] { RotatePlus90(); });
+    addItem(tools, QStringLiteral("Rotate -90"), {}, [this] { RotateMinus90(); });
+    addItem(tools, QStringLiteral("Set As Wallpaper"), {}, nullptr);
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
+    addItem(help, QStringLiteral("About"), {}, nullptr);
+    addItem(help, QStringLiteral("Help Index"), {}, nullptr);
+    addItem(help, QStringLiteral("update"), {}, nullptr);
+
+    // Full screen hides these five; the Image menu is not among them.
+    m_topMenus = {file, edit, view, tools, help};
+}
+
+void frmViwer::buildToolbar() {
+    m_toolbar = new QToolBar(m_client);
+    m_toolbar->setObjectName(QStringLiteral("Toolbar"));
+    m_toolbar->setMovable(false);
+    m_toolbar->setFocusPolicy(Qt::NoFocus);
+    m_toolbar->setIconSize(QSize(24, 24));
+
+    struct Button {
+        const char* key;
+        const char* tooltip;
+        void (frmViwer::*operation)();
+    };
+    // Fifteen positions: buttons at the odd ones, separators between them.
+    const Button buttons[] = {
+        {"open32", "Open", nullptr},  // TODO(issue 7): LoadImage
+        {"browsed32", "Browse", &frmViwer::ReturnToBrowser},
+        {"previous32", "Prevoius", &frmViwer::ShowPreviousImage},
+        {"next32", "Next", &frmViwer::ShowNextImage},
+        {"slidshow32", "Slide Show", &frmViwer::ToggleSlideShow},
+        {"zoomin32", "Zoom In", &frmViwer::ZoomIn},
+        {"zoomiout32", "Zoom Out", &frmViwer::ZoomOut},
+        {"fullscreen32", "Full Screen", &frmViwer::ToggleFullScreen},
+    };
+    bool first = true;
+    for (const Button& button : buttons) {
+        if (!first)
+            m_toolbar->addSeparator();
+        first = false;
+        const QString key = QLatin1String(button.key);
+        QAction* action = m_toolbar->addAction(ToolIcon(key), QLatin1String(button.tooltip));
+        action->setObjectName(key);
+        action->setToolTip(QLatin1String(button.tooltip));
+        if (button.operation)
+            connect(action, &QAction::triggered, this,
+                    [this, op = button.operation] { (this->*op)(); });
+        else
+            action->setEnabled(false);
+        if (key == QLatin1String("slidshow32")) {
+            // The button's pressed state is the slide show's only on/off state.
+            action->setCheckable(true);
+            m_btnSlideShow = action;
+        } else if (key == QLatin1String("previous32")) {
+            m_btnPrevious = action;
+        } else if (key == QLatin1String("next32")) {
+            m_btnNext = action;
+        } else if (key == QLatin1String("fullscreen32")) {
+            m_btnFullScreen = action;
+        }
+    }
+    for (QToolButton* tb : m_toolbar->findChildren<QToolButton*>())
+        tb->setFocusPolicy(Qt::NoFocus);
+}
+
+void frmViwer::buildStatusBar() {
+    statusBar()->setObjectName(QStringLiteral("StatusBar"));
+    statusBar()->setSizeGripEnabled(true);
+    const int stretches[kPanelCount] = {0, 3, 0, 1, 0};
+    const int minimumWidths[kPanelCount] = {70, 160, 80, 150, 60};
+    for (int i = 0; i < kPanelCount; ++i) {
+        auto* panel = new QLabel(statusBar());
+        panel->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
+        panel->setMinimumWidth(minimumWidths[i]);
+        panel->setTextInteractionFlags(Qt::NoTextInteraction);
+        statusBar()->addPermanentWidget(panel, stretches[i]);
+        m_panels.append(panel);
+    }
+}
+
+TwipsPerPixel frmViwer::twipsPerPixel() const {
+    const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+    TwipsPerPixel tpp;
+    if (s && s->logicalDotsPerInchX() > 0 && s->logicalDotsPerInchY() > 0) {
+        tpp.x = 1440.0 / s->logicalDotsPerInchX();
+        tpp.y = 1440.0 / s->logicalDotsPerInchY();
+    }
+    return tpp;
+}
+
+QSize frmViwer::outerSizeTwips() const {
+    const TwipsPerPixel tpp = twipsPerPixel();
+    const QSize outer = frameGeometry().size();
+    return QSize(static_cast<int>(std::lround(outer.width() * tpp.x)),
+                 static_cast<int>(std::lround(outer.height() * tpp.y)));
+}
+
+int frmViwer::toolbarHeightTwips() const {
+    return kToolbarHeight;
+}
+
+// ---- Showing an image ------------------------------------------------------------------------
+
+LoadResult frmViwer::loadIntoControl(const QString& path) {
+    if (UsesPictureLoader(path)) {
+        const PictureResult picture = LoadPicture(path);
+        if (!picture.ok()) {
+            m_imgX->document().Clear();
+            return {false, picture.reason};
+        }
+        m_imgX->document().LoadFromPicture(picture.picture);
+        return {true, {}};
+    }
+    return m_imgX->document().LoadFile(path);
+}
+
+void frmViwer::reportLoadFailure(const QString& path, const QString& reason) {
+    m_prompts.messageBox(QStringLiteral("The image \"%1\" cannot be shown.\n\n%2")
+                             .arg(QDir::toNativeSeparators(path), reason),
+                         MessageButtons::Ok, MessageIcon::Exclamation, QStringLiteral("Lorvane"));
+}
+
+void frmViwer::ViewImage(const QStringList& FilePaths, int& Index) {
+    m_imagePaths = FilePaths;
+    if (m_imagePaths.isEmpty())
+        return;
+    Index = NormalizeIndex(Index, static_cast<int>(m_imagePaths.size()));
+    if (Index < 0 || Index >= m_imagePaths.size())
+        return;
+    const QString path = m_imagePaths.at(Index);
+    if (path.isEmpty()) {
+        m_imgX->document().Clear();
+        return;
+    }
+    m_currentIndex = Index;
+    const LoadResult loaded = loadIntoControl(path);
+
+    setWindowTitle(ViewerTitle(path));
+    if (!m_isFullScreen)
+        sizeWindowForImage();
+    fitLargeImage();
+    if (m_isFullScreen)
+        enterFullScreen(/*saveRectangle=*/!isFullScreen(), /*reload=*/false);
+    show();
+    raise();
+    activateWindow();
+    m_imgX->setFocus();
+    if (!loaded) {
+        // The window is up first, so that the message has an owner and a program window stays
+        // visible whatever the user answers.
+        reportLoadFailure(path, loaded.reason);
+        return;
+    }
+    prefetchNeighbours();
+}
+
+void frmViwer::sizeWindowForImage() {
+    const ImageDocument& doc = m_imgX->document();
+    const QSize imagePixels = doc.Count() > 0 ? doc.Item(0).size() : QSize(0, 0);
+    const TwipsPerPixel tpp = twipsPerPixel();
+    const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+    const QRect available = s ? s->availableGeometry() : QRect(0, 0, 1024, 768);
+    const WindowShowState state = isMinimized()   ? WindowShowState::Minimized
+                                  : isMaximized() ? WindowShowState::Maximized
+                                                  : WindowShowState::Normal;
+    const ImageWindowPlan plan =
+        PlanWindowForImage(imagePixels, tpp, toolbarHeightTwips(), state,
+                           QSize(static_cast<int>(available.width() * tpp.x),
+                                 static_cast<int>(available.height() * tpp.y)));
+    if (!plan.resizeWindow) {
+        layoutChildren();
+        return;
+    }
+    // Outer size in pixels, kept on the screen: a window larger than the screen would hide its
+    // own title bar and borders from the user.
+    const QSize frameExtra = frameGeometry().size() - geometry().size();
+    QSize outer(static_cast<int>(plan.windowSize.width() / tpp.x),
+                static_cast<int>(plan.windowSize.height() / tpp.y));
+    outer = outer.boundedTo(available.size());
+    resize(outer - frameExtra);
+    move(available.left() + (available.width() - outer.width()) / 2,
+         available.top() + (available.height() - outer.height()) / 2);
+    layoutChildren();
+}
+
+void frmViwer::fitLargeImage() {
+    const ImageDocument& doc = m_imgX->document();
+    if (doc.isEmpty())
+        return;
+    const QSize outer =
+        m_isFullScreen ? (screen() ? screen()->geometry().size() : size()) : frameGeometry().size();
+    const TwipsPerPixel tpp = twipsPerPixel();
+    const QSize outerTwips(static_cast<int>(std::lround(outer.width() * tpp.x)),
+                           static_cast<int>(std::lround(outer.height() * tpp.y)));
+    const double zoom = FitZoom(QSize(doc.Width(), doc.Height()), tpp, outerTwips, m_imgX->zoom());
+    if (zoom != m_imgX->zoom())
+        m_imgX->setZoom(zoom);
+}
+
+void frmViwer::ReloadCurrentImage() {
+    if (m_imagePaths.isEmpty())
+        return;
+    const int index = NormalizeIndex(m_currentIndex, static_cast<int>(m_imagePaths.size()));
+    if (index < 0 || index >= m_imagePaths.size())
+        return;
+    const QString path = m_imagePaths.at(index);
+    if (path.isEmpty())
+        return;
+    loadIntoControl(path);
+}
+
+bool frmViwer::IsFolder(const QString& path) {
+    return QFileInfo(path).isDir();
+}
+
+void frmViwer::prefetchNeighbours() {
+    QStringList wanted;
+    const auto want = [&](int index) {
+        if (index >= 0 && index < m_imagePaths.size()) {
+            const QString& p = m_imagePaths.at(index);
+            if (!p.isEmpty() && !UsesPictureLoader(p) && !wanted.contains(p))
+                wanted.append(p);
+        }
+    };
+    if (isSlideShowOn()) {
+        want(m_slidePosition >= m_imagePaths.size() ? 0 : m_slidePosition);
+    } else {
+        want(m_currentIndex + 1);
+        want(m_currentIndex - 1);
+    }
+    m_cache.prefetch(wanted);
+}
+
+// ---- Lifecycle and settings -----------------------------------------------------------------
+
+void frmViwer::LoadSettings() {
+    const ViewerSettings settings = LoadViewerSettings(CRegister(m_registry));
+    m_imgX->setAntiAliasDisplay(settings.antiAlias);
+    m_actAntiAlias->setChecked(settings.antiAlias);
+    m_slideInterval = settings.slideShowDelay;
+    m_tmrSlideShow.setInterval(m_slideInterval);
+    m_isFullScreen = settings.fullScreen;
+}
+
+void frmViwer::ReturnToBrowser() {
+    hide();
+    m_host.showBrowser();
+    if (m_currentIndex >= 0 && m_currentIndex < m_imagePaths.size())
+        m_host.CheckPath(m_imagePaths.at(m_currentIndex));
+}
+
+void frmViwer::runCloseSequence(bool endingProgram) {
+    if (m_closing)
+        return;
+    m_closing = true;
+    SaveFullScreen(CRegister(m_registry), m_isFullScreen);
+    m_imagePaths.clear();
+    m_tmrSlideShow.stop();
+    m_slideShowOn = false;
+    m_btnSlideShow->setChecked(false);
+    processPendingEvents(2);
+    if (endingProgram)
+        return;
+    if (m_bCommand) {
+        m_host.endProgram();
+        return;
+    }
+    m_host.viewerUnloaded();
+    m_host.showBrowser();
+}
+
+void frmViwer::unloadForShutdown() {
+    runCloseSequence(/*endingProgram=*/true);
+}
+
+void frmViwer::closeEvent(QCloseEvent* event) {
+    event->accept();
+    runCloseSequence(/*endingProgram=*/false);
+}
+
+// ---- Navigation and slide show --------------------------------------------------------------
+
+void frmViwer::ShowNextImage() {
+    if (m_imagePaths.isEmpty())
+        return;
+    const std::optional<int> next = NextImageIndex(m_imagePaths, m_currentIndex);
+    if (!next)
+        return;
+    int p = *next;
+    m_imgX->setZoom(1.0);
+    ViewImage(m_imagePaths, p);
+}
+
+void frmViwer::ShowPreviousImage() {
+    if (m_imagePaths.isEmpty())
+        return;
+    const std::optional<int> previous = PreviousImageIndex(m_imagePaths, m_currentIndex);
+    if (!previous)
+        return;
+    int p = *previous;
+    m_imgX->setZoom(1.0);
+    ViewImage(m_imagePaths, p);
+}
+
+bool frmViwer::isSlideShowOn() const {
+    return m_slideShowOn;
+}
+
+void frmViwer::ToggleSlideShow() {
+    // The button shows the state; when it was the trigger it has already flipped itself.
+    const bool on = !m_slideShowOn;
+    m_slideShowOn = on;
+    m_btnSlideShow->setChecked(on);
+    if (!on) {
+        m_tmrSlideShow.stop();
+        return;
+    }
+    m_slidePosition = m_currentIndex + 1;
+    // An interval of 0 never fires: the show stays on without advancing.
+    if (m_slideInterval > 0) {
+        m_tmrSlideShow.setInterval(m_slideInterval);
+        m_tmrSlideShow.start();
+    }
+    prefetchNeighbours();
+}
+
+void frmViwer::SlideShowTick() {
+    const int count = static_cast<int>(m_imagePaths.size());
+    if (count == 0)
+        return;
+    // Images that cannot be shown are skipped quietly: a running show must not stop on a
+    // message box.
+    for (int attempt = 0; attempt < count; ++attempt) {
+        if (m_slidePosition >= count || m_slidePosition < 0)
+            m_slidePosition = 0;
+        const int position = m_slidePosition;
+        const QString path = m_imagePaths.at(position);
+        const LoadResult loaded = loadIntoControl(path);
+        ++m_slidePosition;
+        if (!loaded)
+            continue;
+        // The image on screen is the current one, so that file operations act on what the
+        // user sees.
+        m_currentIndex = position;
+        setWindowTitle(ViewerTitle(path));
+        if (!m_isFullScreen) {
+            m_slideShowSizing = true;
+            sizeWindowForImage();
+            m_slideShowSizing = false;
+            layoutChildren();
+        }
+        fitLargeImage();
+        UpdateStatusBar();
+        prefetchNeighbours();
+        return;
+    }
+}
+
+void frmViwer::AskSlideShowDelay() {
+    const QString text =
+        m_prompts.inputBox(QStringLiteral("Delay in Milliseconds(1000=1 Second):"),
+                           QStringLiteral("Slide Show Delay"), QString::number(m_slideInterval));
+    const std::optional<int> delay = ParseSlideShowDelay(text);
+    if (!delay)
+        return;
+    if (isSlideShowOn())
+        ToggleSlideShow();
+    m_slideInterval = *delay;
+    m_tmrSlideShow.setInterval(m_slideInterval);
+    SaveSlideShowDelay(CRegister(m_registry), m_slideInterval);
+}
+
+// ---- Zoom, panning, rotation, smoothing -----------------------------------------------------
+
+void frmViwer::ZoomIn() {
+    const double zoom = ZoomInStep(m_imgX->zoom());
+    if (zoom == m_imgX->zoom())
+        return;
+    m_imgX->setZoom(zoom);
+    UpdateMouseTool();
+}
+
+void frmViwer::ZoomOut() {
+    const double zoom = ZoomOutStep(m_imgX->zoom());
+    if (zoom == m_imgX->zoom())
+        return;
+    m_imgX->setZoom(zoom);
+    UpdateMouseTool();
+}
+
+void frmViwer::UpdateMouseTool() {
+    const ImageDocument& doc = m_imgX->document();
+    const QSize outer = frameGeometry().size();
+    const TwipsPerPixel tpp = twipsPerPixel();
+    const QSize outerTwips(static_cast<int>(std::lround(outer.width() * tpp.x)),
+                           static_cast<int>(std::lround(outer.height() * tpp.y)));
+    m_imgX->setMouseTool(
+        MouseToolFor(m_imgX->zoom(), QSize(doc.Width(), doc.Height()), tpp, outerTwips));
+}
+
+void frmViwer::RotatePlus90() {
+    m_imgX->document().Rotate(90.0);
+}
+
+void frmViwer::RotateMinus90() {
+    m_imgX->document().Rotate(-90.0);
+}
+
+void frmViwer::ToggleAntiAlias() {
+    const bool on = !m_imgX->antiAliasDisplay();
+    m_imgX->setAntiAliasDisplay(on);
+    m_actAntiAlias->setChecked(on);
+    SaveAntiAlias(CRegister(m_registry), on);
+}
+
+// ---- Layout and full screen -----------------------------------------------------------------
+
+void frmViwer::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    layoutChildren();
+}
+
+void frmViwer::layoutChildren() {
+    if (m_slideShowSizing || !m_imgX)
+        return;
+    const TwipsPerPixel tpp = twipsPerPixel();
+    const ViewerLayout layout = LayoutForWindow(outerSizeTwips(), toolbarHeightTwips());
+    const int top = static_cast<int>(kImageAreaTop / tpp.y);
+    // The area never reaches past the client area, where the status bar would cover it.
+    const int width = std::min(static_cast<int>(layout.imageAreaWidth / tpp.x), m_client->width());
+    const int height = std::max(
+        0, std::min(static_cast<int>(layout.imageAreaHeight / tpp.y), m_client->height() - top));
+    m_imgX->setGeometry(0, top, width, height);
+    m_toolbar->setGeometry(0, 0, static_cast<int>(layout.toolbarWidth / tpp.x),
+                           static_cast<int>(kToolbarHeight / tpp.y) + 2);
+    m_menuContainer->setGeometry(0, 0, m_client->width(),
+                                 std::max(1, static_cast<int>(30 / tpp.y)));
+    UpdateMouseTool();
+}
+
+void frmViwer::setShortcutsActive(bool active) {
+    // Hidden menus take their shortcuts with them.
+    for (const auto& [action, shortcut] : m_shortcuts)
+        action->setShortcut(active ? shortcut : QKeySequence());
+}
+
+void frmViwer::ToggleFullScreen() {
+    if (m_isFullScreen)
+        leaveFullScreen();
+    else
+        enterFullScreen(/*saveRectangle=*/true, /*reload=*/true);
+}
+
+void frmViwer::enterFullScreen(bool saveRectangle, bool reload) {
+    m_isFullScreen = true;
+    if (saveRectangle)
+        m_savedGeometry = geometry();
+    if (reload)
+        ReloadCurrentImage();
+    m_toolbar->hide();
+    statusBar()->hide();
+    menuBar()->hide();
+    m_menuContainer->hide();
+    setShortcutsActive(false);
+    showFullScreen();
+    layoutChildren();
+}
+
+void frmViwer::leaveFullScreen() {
+    m_isFullScreen = false;
+    showNormal();
+    if (m_skin) {
+        m_skin->SkinTopWindow(this);
+        m_skin->SkinControlWindow(QStringLiteral("StatusBar"), statusBar());
+        m_skin->SkinControlWindow(QStringLiteral("Toolbar"), m_menuContainer);
+    }
+    setWindowTitle(QString());
+    menuBar()->show();
+    m_toolbar->show();
+    statusBar()->show();
+    m_menuContainer->show();
+    setShortcutsActive(true);
+    // Exactly the rectangle the window had before full screen.
+    if (m_savedGeometry.isValid())
+        setGeometry(m_savedGeometry);
+    ReloadCurrentImage();
+    layoutChildren();
+}
+
+// ---- Status bar ------------------------------------------------------------------------------
+
+void frmViwer::onImageChanged() {
+    UpdateMouseTool();
+    UpdateStatusBar();
+}
+
+void frmViwer::UpdateStatusBar() {
+    if (m_currentIndex < 0 || m_currentIndex >= m_imagePaths.size())
+        return;
+    const ImageDocument& doc = m_imgX->document();
+    StatusBarInput input;
+    // The current position follows the slide show, so it is the image on screen either way.
+    input.position = m_currentIndex + 1;
+    input.count = static_cast<int>(m_imagePaths.size());
+    input.path = m_imagePaths.at(m_currentIndex);
+    input.shortName = doc.ShortName();
+    input.decodedFileName = doc.FileName();
+    input.width = doc.Width();
+    input.height = doc.Height();
+    input.bitsPerPixel = doc.BitsPerPixel();
+    input.zoom = m_imgX->zoom();
+    QStringList panels = statusPanels();
+    FillStatusPanels(input, panels, &fileLength);
+    for (int i = 0; i < kPanelCount; ++i)
+        m_panels[i]->setText(panels.at(i));
+}
+
+QStringList frmViwer::statusPanels() const {
+    QStringList texts;
+    for (const QLabel* panel : m_panels)
+        texts.append(panel->text());
+    return texts;
+}
+
+// ---- Keys, mouse, drops ---------------------------------------------------------------------
+
+void frmViwer::keyPressEvent(QKeyEvent* event) {
+    handleKey(event->key(), event->modifiers());
+    event->accept();
+}
+
+void frmViwer::handleKey(int key, Qt::KeyboardModifiers modifiers) {
+    switch (key) {
+        case Qt::Key_Escape:
+            close();
+            break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            ReturnToBrowser();
+            break;
+        case Qt::Key_Space:
+        case Qt::Key_PageDown:
+            ShowNextImage();
+            processPendingEvents(8);
+            break;
+        case Qt::Key_Backspace:
+        case Qt::Key_PageUp:
+            ShowPreviousImage();
+            processPendingEvents(2);
+            break;
+        case Qt::Key_Delete:
+            // TODO(issue 6): in full screen Delete deletes the current image (the menu shortcut is
+            // hidden with the menus there).
+            break;
+        case Qt::Key_F:
+            ToggleFullScreen();
+            break;
+        case Qt::Key_Plus:
+        case Qt::Key_Equal:
+            ZoomIn();
+            break;
+        case Qt::Key_Minus:
+            if (modifiers & Qt::KeypadModifier)
+                ZoomOut();
+            break;
+        case Qt::Key_Left:
+        case Qt::Key_Right:
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+            if (m_imgX->mouseTool() != ImgX::MouseHand)
+                break;
+            if (key == Qt::Key_Left)
+                m_imgX->setScrollX(m_imgX->scrollX() - 5);
+            else if (key == Qt::Key_Right)
+                m_imgX->setScrollX(m_imgX->scrollX() + 5);
+            else if (key == Qt::Key_Up)
+                m_imgX->setScrollY(m_imgX->scrollY() - 5);
+            else
+                m_imgX->setScrollY(m_imgX->scrollY() + 5);
+            break;
+        default:
+            break;
+    }
+}
+
+void frmViwer::showContextMenu(int x, int y) {
+    enum Choice {
+        AntiAlias = 1,
+        RotPlus,
+        RotMinus,
+        ZoomInItem,
+        ZoomOutItem,
+        Wallpaper,
+        Next,
+        Previous,
+        SlideShow,
+        FullScreen
+    };
+    QMenu menu(this);
+    const auto add = [&menu](int id, const QString& caption, bool enabled = true) {
+        QAction* action = menu.addAction(caption);
+        action->setData(id);
+        action->setEnabled(enabled);
+        return action;
+    };
+    add(FullScreen, QStringLiteral("Full Screen"), m_btnFullScreen->isEnabled());
+    add(Next, QStringLiteral("Next"), m_btnNext->isEnabled());
+    add(Previous, QStringLiteral("Previous"), m_btnPrevious->isEnabled());
+    menu.addSeparator();
+    QAction* slide = add(SlideShow, QStringLiteral("Slide Show"));
+    slide->setCheckable(true);
+    slide->setChecked(isSlideShowOn());
+    QAction* smooth = add(AntiAlias, QStringLiteral("Antialias Display"));
+    smooth->setCheckable(true);
+    smooth->setChecked(m_actAntiAlias->isChecked());
+    menu.addSeparator();
+    add(RotPlus, QStringLiteral("Rotate +90"));
+    add(RotMinus, QStringLiteral("Rotate -90"));
+    menu.addSeparator();
+    add(ZoomInItem, QStringLiteral("Zoom In"));
+    add(ZoomOutItem, QStringLiteral("Zoom Out"));
+    menu.addSeparator();
+    add(Wallpaper, QStringLiteral("Set As Wallpaper"), false);  // TODO(issue 7): SetWallpaper
+
+    QAction* chosen = menu.exec(m_imgX->mapToGlobal(QPoint(x, y)));
+    switch (chosen ? chosen->data().toInt() : 0) {
+        case AntiAlias:
+            ToggleAntiAlias();
+            break;
+        case RotPlus:
+            RotatePlus90();
+            break;
+        case RotMinus:
+            RotateMinus90();
+            break;
+        case ZoomInItem:
+            ZoomIn();
+            break;
+        case ZoomOutItem:
+            ZoomOut();
+            break;
+        case Next:
+            ShowNextImage();
+            break;
+        case Previous:
+            ShowPreviousImage();
+            break;
+        case SlideShow:
+            ToggleSlideShow();
+            break;
+        case FullScreen:
+            ToggleFullScreen();
+            break;
+        default:
+            break;
+    }
+}
+
+void frmViwer::onFilesDropped(bool hasFileList, const QStringList& paths) {
+    if (!hasFileList)
+        return;
+    QStringList kept;
+    for (const QString& path : paths) {
+        if (IsFolder(path))
+            continue;
+        if (IsSupportedImage(path) && kept.size() <= kMaxImageListPosition)
+            kept.append(path);
+    }
+    // A drop without a single supported image leaves the viewer as it was.
+    if (kept.isEmpty())
+        return;
+    int index = 0;
+    m_imgX->setZoom(1.0);
+    ViewImage(kept, index);
+}
+
+}  // namespace lorvane

@@ -1,0 +1,148 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QStringList>
+#include <QTimer>
+
+#include "components/DecodeCache.h"
+#include "components/ImageDocument.h"
+#include "viewer/ViewerGeometry.h"
+
+class QAction;
+class QFrame;
+class QLabel;
+class QMenu;
+class QToolBar;
+
+namespace lorvane {
+
+class ImgX;
+class Prompts;
+class Registry;
+class Skin;
+class ViewerHost;
+
+// The viewer window: one image of a list at a time, with zoom, rotation, smoothing, full screen,
+// next/previous and a looping slide show. Created by the browser window on first use; closing it
+// ends the program when it was opened from the command line.
+class frmViwer : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // `skin` may be null (no skin); `host` must outlive the viewer.
+    frmViwer(Registry& registry, Prompts& prompts, Skin* skin, ViewerHost& host,
+             QWidget* parent = nullptr);
+    ~frmViwer() override;
+
+    // State shared with the other windows.
+    const QStringList& ImagePaths() const { return m_imagePaths; }
+    int CurrentIndex() const { return m_currentIndex; }
+    bool IsFullScreen() const { return m_isFullScreen; }
+    bool bCommand() const { return m_bCommand; }
+    void setBCommand(bool on) { m_bCommand = on; }
+    ImgX& imgX() { return *m_imgX; }
+    // The window rectangle saved on entering full screen, in pixels.
+    QRect savedGeometry() const { return m_savedGeometry; }
+
+    // Shows FilePaths[Index] (one step outside the list wraps) and keeps its own copy of the list.
+    // Index may be rewritten by the wrap. A file that cannot be shown gets a message and an empty
+    // image area; the list and position are kept.
+    void ViewImage(const QStringList& FilePaths, int& Index);
+    void ReloadCurrentImage();
+    static bool IsFolder(const QString& path);
+
+    void LoadSettings();
+    void ReturnToBrowser();
+    // The close sequence without ending the program or showing the browser: used while the
+    // program shuts down.
+    void unloadForShutdown();
+
+    // Navigation and slide show
+    void ShowNextImage();
+    void ShowPreviousImage();
+    void ToggleSlideShow();
+    void AskSlideShowDelay();
+    void SlideShowTick();
+    bool isSlideShowOn() const;
+    int SlidePosition() const { return m_slidePosition; }
+    int slideShowInterval() const { return m_slideInterval; }
+
+    // Zoom, panning, rotation, smoothing
+    void ZoomIn();
+    void ZoomOut();
+    void UpdateMouseTool();
+    void RotatePlus90();
+    void RotateMinus90();
+    void ToggleAntiAlias();
+
+    // Layout and full screen
+    void ToggleFullScreen();
+    void layoutChildren();
+
+    void UpdateStatusBar();
+    QStringList statusPanels() const;
+
+    // The one key handler, for keys of the window and of the image area.
+    void handleKey(int key, Qt::KeyboardModifiers modifiers);
+
+    TwipsPerPixel twipsPerPixel() const;
+    QAction* antiAliasAction() const { return m_actAntiAlias; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildToolbar();
+    void buildStatusBar();
+    LoadResult loadIntoControl(const QString& path);
+    void reportLoadFailure(const QString& path, const QString& reason);
+    void prefetchNeighbours();
+    void sizeWindowForImage();
+    void fitLargeImage();
+    void enterFullScreen(bool saveRectangle, bool reload);
+    void leaveFullScreen();
+    void setShortcutsActive(bool active);
+    void runCloseSequence(bool endingProgram);
+    void showContextMenu(int x, int y);
+    void onFilesDropped(bool hasFileList, const QStringList& paths);
+    void onImageChanged();
+    QSize outerSizeTwips() const;
+    int toolbarHeightTwips() const;
+
+    Registry& m_registry;
+    Prompts& m_prompts;
+    Skin* m_skin;
+    ViewerHost& m_host;
+
+    QStringList m_imagePaths;
+    int m_currentIndex = 0;
+    bool m_isFullScreen = false;
+    bool m_bCommand = false;
+    QRect m_savedGeometry;
+
+    int m_slidePosition = 0;
+    int m_slideInterval = 2000;
+    QTimer m_tmrSlideShow;
+    bool m_slideShowOn = false;
+    bool m_slideShowSizing = false;
+    bool m_closing = false;
+
+    DecodeCache m_cache;
+    QWidget* m_client = nullptr;
+    QToolBar* m_toolbar = nullptr;
+    QFrame* m_menuContainer = nullptr;
+    ImgX* m_imgX = nullptr;
+    QList<QLabel*> m_panels;
+    QList<QMenu*> m_topMenus;
+    QList<QPair<QAction*, QKeySequence>> m_shortcuts;
+    QAction* m_actAntiAlias = nullptr;
+    QAction* m_btnPrevious = nullptr;
+    QAction* m_btnNext = nullptr;
+    QAction* m_btnSlideShow = nullptr;
+    QAction* m_btnFullScreen = nullptr;
+};
+
+}  // namespace lorvane
