@@ -625,6 +625,10 @@ void frmViwer::enterFullScreen(bool saveRectangle, bool reload) {
     m_menuContainer->hide();
     setShortcutsActive(false);
     showFullScreen();
+    // Without a window manager the full-screen request is not acted on; covering the screen
+    // ourselves gives the same result either way.
+    if (const QScreen* s = screen())
+        setGeometry(s->geometry());
     layoutChildren();
 }
 
