@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QImage>
+#include <QPixmap>
+#include <QPoint>
 #include <QStringList>
 #include <QWidget>
 
@@ -11,7 +13,10 @@ namespace lorvane {
 // The imaging control's display: shows an ImageDocument's active image at a zoom, centred when
 // it is smaller than the area, scrolled when larger, smoothed or not, and reports what the user
 // does to it. Painting a zoomed-out large image uses a reduced copy, never a full-image scale per
-// repaint.
+// repaint; a zoomed-in one is drawn from the visible part of the image only.
+//
+// The view keeps its centre: a zoom or a resize keeps the image point at the middle of the
+// control in the middle; a new or turned image starts centred.
 class ImgX : public QWidget {
     Q_OBJECT
 
@@ -26,18 +31,26 @@ public:
     const ImageDocument& document() const { return *m_document; }
 
     double zoom() const { return m_zoom; }
-    void setZoom(double zoom);  // raises ImageChanged
+    void setZoom(double zoom);  // raises ImageChanged; values that are not positive are ignored
     bool antiAliasDisplay() const { return m_antiAlias; }
     void setAntiAliasDisplay(bool on);
     int mouseTool() const { return m_mouseTool; }
     void setMouseTool(int mode);
-    // Scroll offsets, in screen pixels of the zoomed image, clamped to what can be scrolled.
+    // Scroll offsets, in screen pixels of the zoomed image, clamped to what can be scrolled
+    // (0 on an axis where the image fits).
     int scrollX() const { return m_scrollX; }
     int scrollY() const { return m_scrollY; }
     void setScrollX(int x);
     void setScrollY(int y);
+    int maxScrollX() const;
+    int maxScrollY() const;
     // Whether dropped file lists are accepted and reported through OLEDragDrop.
     void setDropEnabled(bool on);
+    bool dropEnabled() const { return m_dropEnabled; }
+
+    // Where the zoomed image lies in control coordinates (it may reach past the edges).
+    QRect imageRect() const;
+    QSize zoomedSize() const;
 
 Q_SIGNALS:
     void DblClick();
@@ -56,17 +69,40 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
+    void documentChanged();
+    // The image point at the control's centre, as a fraction of the zoomed image per axis.
+    QPointF viewCentre(QSize area) const;
+    void centreOn(QPointF fraction);
+    void updateCursor();
+    const QPixmap& reducedCopy(QSize size);
+    void paintCheckerboard(QPainter& painter, const QRect& area) const;
+
     ImageDocument* m_document;
     double m_zoom = 1.0;
     bool m_antiAlias = false;
     int m_mouseTool = MouseInitial;
     int m_scrollX = 0;
     int m_scrollY = 0;
+    bool m_dropEnabled = false;
+
+    // The active image in a format the raster engine draws without converting per paint.
+    QImage m_display;
+    // The image scaled down for the current zoom and smoothing, built on first paint.
+    QPixmap m_reduced;
+    qint64 m_reducedKey = 0;
+    QSize m_reducedSize;
+    bool m_reducedSmooth = false;
+
+    bool m_panning = false;
+    QPoint m_panLast;
 };
 
 }  // namespace lorvane
