@@ -39,10 +39,11 @@ void frmMain::EndMe() {
     if (m_ending)
         return;
     m_ending = true;
+    // The viewer may be the caller (its close sequence ends the program), so it is only
+    // unloaded here and destroyed with this window, after the event loop has ended.
     if (m_viewer) {
         m_viewer->unloadForShutdown();
         m_viewer->hide();
-        m_viewer.reset();
     }
     QCoreApplication::exit(0);
 }

@@ -58,6 +58,12 @@ frmViwer::frmViwer(Registry& registry, Prompts& prompts, Skin* skin, ViewerHost&
 
     m_client = new QWidget(this);
     m_client->setObjectName(QStringLiteral("ViewerClient"));
+    // The strips above and below the image area (full screen keeps them) match the image's
+    // surroundings.
+    QPalette clientPalette = m_client->palette();
+    clientPalette.setColor(QPalette::Window, QColor(0x1f, 0x1f, 0x21));
+    m_client->setPalette(clientPalette);
+    m_client->setAutoFillBackground(true);
     setCentralWidget(m_client);
 
     m_imgX = new ImgX(m_client);

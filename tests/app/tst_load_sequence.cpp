@@ -26,6 +26,7 @@ private Q_SLOTS:
     void associationSwitchesShowNoWindow();
     void imagePathOpensTheViewerOnItsFolder();
     void nonImageFileOpensTheFirstImageOfItsFolder();
+    void escapeEndsACommandLineStartAndEnterShowsTheBrowser();
     void fileInAFolderWithoutImagesOpensTheBrowser();
     void otherTextsOpenTheBrowser_data();
     void otherTextsOpenTheBrowser();
@@ -90,6 +91,26 @@ void LoadSequenceTest::imagePathOpensTheViewerOnItsFolder() {
     QCOMPARE(viewer.CurrentIndex(), 1);
     QCOMPARE(viewer.imgX().document().FileName(), target);
     QVERIFY(viewer.IsFullScreen());  // default settings
+}
+
+void LoadSequenceTest::escapeEndsACommandLineStartAndEnterShowsTheBrowser() {
+    writeImage(QStringLiteral("a.png"));
+    writeImage(QStringLiteral("b.png"));
+    const QString target = m_dir->filePath(QStringLiteral("b.png"));
+    RunLoadSequence(*m_window, target, m_dir->path());
+    frmViwer& viewer = m_window->viewer();
+
+    QTest::keyClick(&viewer.imgX(), Qt::Key_Return);
+    QVERIFY(m_window->isVisible());
+    QVERIFY(!viewer.isVisible());
+
+    int index = 1;
+    viewer.ViewImage(viewer.ImagePaths(), index);
+    QVERIFY(viewer.isVisible());
+    // The close sequence ends the program from inside the viewer's own close handler.
+    QTest::keyClick(&viewer.imgX(), Qt::Key_Escape);
+    QVERIFY(!viewer.isVisible());
+    QVERIFY(viewer.ImagePaths().isEmpty());
 }
 
 void LoadSequenceTest::nonImageFileOpensTheFirstImageOfItsFolder() {
