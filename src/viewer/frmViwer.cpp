@@ -308,7 +308,7 @@ void frmViwer::ViewImage(const QStringList& FilePaths, int& Index) {
         sizeWindowForImage();
     fitLargeImage();
     if (m_isFullScreen)
-        enterFullScreen(/*saveRectangle=*/!isFullScreen(), /*reload=*/false);
+        enterFullScreen(/*saveRectangle=*/!m_fullScreenShown, /*reload=*/false);
     show();
     raise();
     activateWindow();
@@ -630,16 +630,18 @@ void frmViwer::enterFullScreen(bool saveRectangle, bool reload) {
     menuBar()->hide();
     m_menuContainer->hide();
     setShortcutsActive(false);
-    showFullScreen();
-    // Without a window manager the full-screen request is not acted on; covering the screen
-    // ourselves gives the same result either way.
+    // Cover the screen first: without a window manager the full-screen state below is not acted
+    // on, and with one the state takes over from this geometry.
     if (const QScreen* s = screen())
         setGeometry(s->geometry());
+    showFullScreen();
+    m_fullScreenShown = true;
     layoutChildren();
 }
 
 void frmViwer::leaveFullScreen() {
     m_isFullScreen = false;
+    m_fullScreenShown = false;
     showNormal();
     if (m_skin) {
         m_skin->SkinTopWindow(this);

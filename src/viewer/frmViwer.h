@@ -122,6 +122,7 @@ private:
     bool m_isFullScreen = false;
     bool m_bCommand = false;
     QRect m_savedGeometry;
+    bool m_fullScreenShown = false;  // the window is presented full screen now
 
     int m_slidePosition = 0;
     int m_slideInterval = 2000;
