@@ -97,15 +97,23 @@ QImage reduced(const QImage& image, QSize maxSize) {
     return image.scaled(cover, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
+bool isReadableSuffix(const QString& suffix) {
+    return !suffix.isEmpty() &&
+           QImageReader::supportedImageFormats().contains(suffix.toLower().toLatin1());
+}
+
+QString notRecognised(const QString& suffix) {
+    if (isReadableSuffix(suffix)) {
+        return QStringLiteral("The file is damaged or is not a valid %1 image")
+            .arg(suffix.toUpper());
+    }
+    return QStringLiteral("Unsupported image format");
+}
+
 QString readFailure(const QImageReader& reader, const QString& suffix) {
     switch (reader.error()) {
         case QImageReader::UnsupportedFormatError:
-            if (!suffix.isEmpty() &&
-                QImageReader::supportedImageFormats().contains(suffix.toLower().toLatin1())) {
-                return QStringLiteral("The file is damaged or is not a valid %1 image")
-                    .arg(suffix.toUpper());
-            }
-            return QStringLiteral("Unsupported image format");
+            return notRecognised(suffix);
         case QImageReader::DeviceError:
             return QStringLiteral("The file could not be read");
         default:
@@ -121,8 +129,7 @@ DecodedImage decodeWithQt(QFile& file, const ImageHeader& header, const QString&
         file.seek(0);
     }
     if (qtFormat.isEmpty()) {
-        QImageReader probe(&file, suffix.toLower().toLatin1());
-        return failure(readFailure(probe, suffix));
+        return failure(notRecognised(suffix));
     }
     const ImageFormat format =
         header.format != ImageFormat::Unknown ? header.format : FormatFromQtName(qtFormat);
@@ -130,21 +137,26 @@ DecodedImage decodeWithQt(QFile& file, const ImageHeader& header, const QString&
     QImageReader reader(&file, qtFormat);
     reader.setDecideFormatFromContent(false);
     reader.setAutoTransform(true);
-    const QSize full = reader.size();
+    // Asked before size(): Qt's TIFF reader otherwise reopens the file where size() left it
+    // and finds no second page.
+    const int declared = reader.imageCount();
+    const bool animated = reader.supportsAnimation();
+    const QSize full = reader.size().isValid() ? reader.size() : header.size;
     const bool reducedDecode = maxSize.isValid();
     QSize target = full;
     if (reducedDecode && full.isValid() && reader.supportsOption(QImageIOHandler::ScaledSize)) {
         target = coveringSize(full, maxSize);
         reader.setScaledSize(target);
     }
-    if (target.isValid() && qint64(target.width()) * target.height() * 4 > kMaxBytes) {
+    // Vector images have a nominal size only; everything else is refused before any pixel is
+    // allocated when its declared size is out of reach.
+    if (format != ImageFormat::Svg && target.isValid() &&
+        qint64(target.width()) * target.height() * 4 > kMaxBytes) {
         return failure(tooLarge(full), format);
     }
 
     DecodedImage result;
     result.format = format;
-    const int declared = reader.imageCount();
-    const bool animated = reader.supportsAnimation();
     qint64 bytes = 0;
     for (int i = 0; i < kMaxFrames; ++i) {
         QImage frame = reader.read();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QSize>
 #include <QString>
 
 #include "components/ImageFormat.h"
@@ -14,6 +15,7 @@ struct ImageHeader {
     ImageFormat format = ImageFormat::Unknown;
     QByteArray qtFormat;   // the name Qt's image I/O knows the type by; empty when Qt lacks it
     int bitsPerPixel = 0;  // 0 when the header does not tell
+    QSize size;            // the declared pixel size (first image); invalid when not read
 };
 
 // head: the file's first bytes (64 KiB is plenty); suffix: the file name's extension, used only

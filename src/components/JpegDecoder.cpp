@@ -28,6 +28,7 @@ struct ErrorManager {
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
     bool truncated;
+    bool dataEndsEarly;
     bool tooManyScans;
 };
 
@@ -50,6 +51,9 @@ void onMessage(j_common_ptr cinfo, int level) {
         ++cinfo->err->num_warnings;
         if (cinfo->err->msg_code == JWRN_JPEG_EOF) {
             errors->truncated = true;
+        } else if (cinfo->err->msg_code == JWRN_HIT_MARKER) {
+            // The picture data stops before the last row; libjpeg would paint the rest grey.
+            errors->dataEndsEarly = true;
         }
     }
 }
@@ -181,6 +185,7 @@ bool decode(Job* job, ErrorManager* errors) {
     errors->pub.output_message = onOutput;
     errors->message[0] = '\0';
     errors->truncated = false;
+    errors->dataEndsEarly = false;
     errors->tooManyScans = false;
     progress.pub.progress_monitor = onProgress;
     progress.errors = errors;
@@ -308,6 +313,8 @@ DecodedImage DecodeJpeg(const QByteArray& data, QSize maxSize, qint64 maxBytes) 
         result.reason = QStringLiteral("The file is damaged (too many image scans)");
     } else if (errors.truncated) {
         result.reason = QStringLiteral("The file is truncated");
+    } else if (errors.dataEndsEarly) {
+        result.reason = QStringLiteral("The file is damaged (its picture data ends early)");
     } else if (!decoded) {
         result.reason = QStringLiteral("The file is damaged or is not a valid JPEG image");
     } else {
