@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QListView>
+
+namespace lorvane {
+
+// The explorer's item list: an icon grid over ExplorerItemModel, laid out left to right in rows
+// of equal cells, so a folder of tens of thousands of items lays out as cheaply as the visible
+// ones. It moves its selection by Qt's own rules and passes on what the explorer reacts to:
+// Delete presses, key releases (after auto-repeat ends) and mouse releases (after the list has
+// applied the click to its selection).
+class ExplorerListView : public QListView {
+    Q_OBJECT
+
+public:
+    explicit ExplorerListView(QWidget* parent = nullptr);
+
+    // The list draws its selection only while it has the keyboard focus.
+    bool showsSelection() const { return hasFocus(); }
+
+Q_SIGNALS:
+    void deletePressed(Qt::KeyboardModifiers modifiers);
+    void keyReleased(int key, Qt::KeyboardModifiers modifiers);
+    void mouseReleased(Qt::MouseButton button, QPoint position);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+};
+
+}  // namespace lorvane
