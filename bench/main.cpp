@@ -9,6 +9,7 @@
 
 #include "OpenBench.h"
 #include "PaintBench.h"
+#include "StepBench.h"
 
 namespace {
 
@@ -24,6 +25,8 @@ const Command kCommands[] = {
      lorvane::bench::runOpen},
     {"paint", "paint FILE [--runs N]  ImgX paint times on a 1920x1080 control", true,
      lorvane::bench::runPaint},
+    {"step", "step FOLDER [--steps N] [--pause MS]  next-image times in the viewer window", true,
+     lorvane::bench::runStep},
 };
 
 int usage() {
