@@ -19,7 +19,7 @@ namespace {
 constexpr int kAllocationLimitMiB = 1024;
 constexpr qint64 kMaxBytes = qint64(kAllocationLimitMiB) * 1024 * 1024;
 constexpr int kMaxFrames = 10000;
-constexpr qint64 kHeadBytes = 64 * 1024;
+constexpr qint64 kHeadBytes = qint64(64) * 1024;
 
 void raiseQtAllocationLimit() {
     // Qt's own default (256 MiB) would refuse ordinary panoramas; the limit is process-wide,

@@ -130,7 +130,7 @@ void freeAligned(void* memory) {
 // pages in "madvise" mode, Debian's default): a 24 MP image otherwise takes some 23 000 page
 // faults while it is written, a third of the decode time.
 QImage allocateImage(int width, int height, QImage::Format format) {
-    constexpr size_t kHugePage = 2 * 1024 * 1024;
+    constexpr size_t kHugePage = size_t(2) * 1024 * 1024;
     const int depth = format == QImage::Format_Grayscale8 ? 1 : 4;
     const qsizetype bytesPerLine = ((qsizetype(width) * depth + 31) / 32) * 32;
     const size_t bytes = size_t(bytesPerLine) * size_t(height);

@@ -11,7 +11,7 @@ namespace lorvane {
 
 namespace {
 
-constexpr qint64 kMaxSkinBytes = 1024 * 1024;
+constexpr qint64 kMaxSkinBytes = qint64(1024) * 1024;
 constexpr char kTopWindow[] = "TopWindow";
 
 // Sections of a skin file, or nothing when the file is broken.

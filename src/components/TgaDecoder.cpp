@@ -88,7 +88,7 @@ DecodedImage DecodeTga(const QByteArray& data, qint64 maxBytes) {
         }
         palette.resize(size_t(mapFirst) + size_t(mapLength), qRgb(0, 0, 0));
         for (int i = 0; i < mapLength; ++i, pos += entryBytes) {
-            palette[size_t(mapFirst + i)] = colourFrom(bytes + pos, mapBits, alphaBits > 0);
+            palette[size_t(mapFirst) + size_t(i)] = colourFrom(bytes + pos, mapBits, alphaBits > 0);
         }
     }
 
