@@ -192,7 +192,7 @@ QByteArray icon(const QList<QSize>& sizes, bool cursor) {
             image.append(QByteArray::fromHex("40c080ff"));  // opaque BGRA
         }
         const int maskRow = ((size.width() + 31) / 32) * 4;
-        image.append(QByteArray(maskRow * size.height(), '\0'));
+        image.append(QByteArray(qsizetype(maskRow) * size.height(), '\0'));
         images.append(image);
     }
     QByteArray out;

@@ -22,7 +22,7 @@ private:
     QTemporaryDir m_dir;
     QString path(const QString& name) const { return m_dir.filePath(name); }
     QString write(const QString& name, const QByteArray& bytes) {
-        const QString file = path(name);
+        QString file = path(name);
         if (!ti::writeFile(file, bytes)) {
             qFatal("cannot write test file %s", qPrintable(file));
         }

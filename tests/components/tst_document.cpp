@@ -68,7 +68,7 @@ class DocumentTest : public QObject {
 private:
     QTemporaryDir m_dir;
     QString write(const QString& name, const QImage& image, const char* format = "png") {
-        const QString file = m_dir.filePath(name);
+        QString file = m_dir.filePath(name);
         if (!ti::writeFile(file, ti::encode(image, format))) {
             qFatal("cannot write %s", qPrintable(file));
         }
@@ -346,7 +346,7 @@ void DocumentTest::heldBytesStayUnderTheCap() {
     for (int i = 0; i < 4; ++i) {
         files.append(write(QStringLiteral("cap%1.png").arg(i), ti::noise(100, 100, quint32(i))));
     }
-    const qint64 oneImage = 100 * 100 * 4;
+    const qint64 oneImage = qint64(100) * 100 * 4;
     DecodeCache cache(2 * oneImage + oneImage / 2, {});
     QSignalSpy decoded(&cache, &DecodeCache::decoded);
     cache.prefetch(files);

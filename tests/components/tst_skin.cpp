@@ -19,7 +19,7 @@ class SkinTest : public QObject {
 private:
     QTemporaryDir m_dir;
     QString write(const QString& name, const QByteArray& text) {
-        const QString file = m_dir.filePath(name);
+        QString file = m_dir.filePath(name);
         if (!testimages::writeFile(file, text)) {
             qFatal("cannot write %s", qPrintable(file));
         }
