@@ -10,7 +10,7 @@ root=$(cd "$(dirname "$0")" && pwd)
 packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins qt6-svg-dev libqt6svg6
-  qt6-qpa-plugins qt6-gtk-platformtheme libgl-dev
+  qt6-qpa-plugins qt6-gtk-platformtheme libgl-dev libjpeg62-turbo-dev
   libjpeg-turbo-progs
 )
 
