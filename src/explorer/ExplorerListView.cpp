@@ -3,6 +3,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 
+#include <algorithm>
+
 #include "explorer/SelectionRules.h"
 
 namespace lorvane {
@@ -23,6 +25,28 @@ ExplorerListView::ExplorerListView(QWidget* parent) : QListView(parent) {
     setFrameShadow(QFrame::Sunken);
     setMouseTracking(true);
     setAttribute(Qt::WA_Hover);
+}
+
+void ExplorerListView::setCellSize(QSize size) {
+    m_cellSize = size;
+    updateGrid();
+}
+
+void ExplorerListView::updateGrid() {
+    if (m_cellSize.isEmpty()) {
+        return;
+    }
+    const int available = viewport()->width();
+    const int columns = std::max(1, available / m_cellSize.width());
+    const QSize grid(std::max(m_cellSize.width(), available / columns), m_cellSize.height());
+    if (grid != gridSize()) {
+        setGridSize(grid);
+    }
+}
+
+void ExplorerListView::resizeEvent(QResizeEvent* event) {
+    QListView::resizeEvent(event);
+    updateGrid();
 }
 
 void ExplorerListView::keyPressEvent(QKeyEvent* event) {

@@ -18,6 +18,9 @@ public:
     // The list draws its selection only while it has the keyboard focus.
     bool showsSelection() const { return hasFocus(); }
 
+    // The smallest cell; cells are widened so that the columns fill the width.
+    void setCellSize(QSize size);
+
 Q_SIGNALS:
     void deletePressed(Qt::KeyboardModifiers modifiers);
     void keyReleased(int key, Qt::KeyboardModifiers modifiers);
@@ -29,6 +32,12 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void updateGrid();
+
+    QSize m_cellSize;
 };
 
 }  // namespace lorvane

@@ -86,19 +86,24 @@ QImage FolderPicture() {
 }
 
 QImage LoadingPicture() {
+    // Translucent greys, so the placeholder sits quietly on a light list and on a dark skin.
+    const QColor grey(128, 130, 138);
+    const auto withAlpha = [&grey](int alpha) {
+        QColor colour = grey;
+        colour.setAlpha(alpha);
+        return colour;
+    };
     QImage image = transparentImage(125, 125);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(QColor(0xc4, 0xc6, 0xca), 1));
-    painter.setBrush(QColor(0xee, 0xef, 0xf1));
+    painter.setPen(QPen(withAlpha(90), 1));
+    painter.setBrush(withAlpha(36));
     painter.drawRoundedRect(QRectF(4.5, 4.5, 116, 116), 10, 10);
-    drawPictureGlyph(painter, QRectF(30, 32, 65, 50), QColor(0xc4, 0xc6, 0xca));
+    drawPictureGlyph(painter, QRectF(30, 32, 65, 50), withAlpha(150));
     // Three dots: the picture is on its way.
     painter.setPen(Qt::NoPen);
-    const QColor dots[] = {QColor(0x8e, 0x92, 0x99), QColor(0xa9, 0xac, 0xb2),
-                           QColor(0xc4, 0xc6, 0xca)};
     for (int i = 0; i < 3; ++i) {
-        painter.setBrush(dots[i]);
+        painter.setBrush(withAlpha(220 - 50 * i));
         painter.drawEllipse(QPointF(48 + 14.5 * i, 98), 4.5, 4.5);
     }
     return image;

@@ -76,7 +76,7 @@ ImageExplore::ImageExplore(Prompts& prompts, QWidget* parent)
     m_delegate = new ExplorerItemDelegate(m_lv);
     m_lv->setItemDelegate(m_delegate);
     m_lv->setModel(m_model);
-    m_lv->setGridSize(m_delegate->cellSize());
+    m_lv->setCellSize(m_delegate->cellSize());
     setFocusProxy(m_lv);
 
     m_Text1 = new QLabel(QStringLiteral("there are no items to show."), this);
@@ -542,7 +542,7 @@ void ImageExplore::resizeEvent(QResizeEvent* event) {
 void ImageExplore::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
-        m_lv->setGridSize(m_delegate->cellSize());
+        m_lv->setCellSize(m_delegate->cellSize());
     }
 }
 
