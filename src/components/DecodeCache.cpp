@@ -16,6 +16,20 @@ namespace lorvane {
 
 namespace {
 
+// Frame 0 reduced to cover `fitIn`. Made here, on the worker, where its cost hides behind the
+// user's pause.
+void AddPreview(DecodedImage& decoded, QSize fitIn) {
+    if (fitIn.isEmpty() || !decoded.ok()) {
+        return;
+    }
+    const QImage& frame = decoded.frames.first();
+    if (frame.width() <= fitIn.width() && frame.height() <= fitIn.height()) {
+        return;
+    }
+    // Covering the size in both directions serves a fit to either side.
+    decoded.preview = frame.scaled(fitIn, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
+}
+
 // What tells us a file changed on disk between the request and the use of its decode.
 struct FileStamp {
     bool exists = false;
@@ -40,7 +54,7 @@ qint64 bytesOf(const DecodedImage& image) {
     for (const QImage& frame : image.frames) {
         bytes += frame.sizeInBytes();
     }
-    return bytes;
+    return bytes + image.preview.sizeInBytes();
 }
 
 // One decode, shared by the UI thread and the worker that runs it. Whoever claims it first
@@ -77,6 +91,7 @@ struct DecodeCache::Private {
     DecodeCache* q = nullptr;
     qint64 maxBytes = kDefaultMaxBytes;
     Decoder decoder;
+    QSize previewSize;
     QThreadPool pool;
     QList<Entry> entries;
     QStringList wanted;  // the last prefetch, most wanted first
@@ -104,11 +119,13 @@ struct DecodeCache::Private {
         entry.job = std::make_shared<Job>(path);
         entries.append(entry);
         pool.start(
-            [job = entry.job, decode = decoder, cache = q] {
+            [job = entry.job, decode = decoder, cache = q, previewSize = previewSize] {
                 if (job->claimed.exchange(true)) {
                     return;
                 }
-                job->finish(std::make_shared<const DecodedImage>(decode(job->path)));
+                DecodedImage decoded = decode(job->path);
+                AddPreview(decoded, previewSize);
+                job->finish(std::make_shared<const DecodedImage>(std::move(decoded)));
                 // The cache outlives every worker (its destructor waits for them), and a call
                 // queued to an object that is then deleted is discarded by Qt.
                 QMetaObject::invokeMethod(
@@ -243,6 +260,10 @@ std::shared_ptr<const DecodedImage> DecodeCache::take(const QString& path) {
         return nullptr;
     }
     return job->finished();
+}
+
+void DecodeCache::setPreviewSize(QSize size) {
+    d->previewSize = size;
 }
 
 void DecodeCache::clear() {

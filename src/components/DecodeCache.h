@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QSize>
 #include <QStringList>
 
 #include <functional>
@@ -40,6 +41,9 @@ public:
     // others.
     std::shared_ptr<const DecodedImage> take(const QString& path);
     void clear();
+    // Decodes made from now on also carry frame 0 reduced to cover this size (the screen's, in
+    // device pixels) when it is larger; an empty size makes none.
+    void setPreviewSize(QSize size);
 
     // What is held, decoded, for tests and diagnostics.
     QStringList heldPaths() const;

@@ -15,6 +15,9 @@ struct DecodedImage {
     ImageFormat format = ImageFormat::Unknown;
     int bitsPerPixel = 0;  // the file's depth, not the in-memory one
     QString reason;        // empty on success
+    // Frame 0 reduced to cover the screen, made ahead of time by the decode cache so that the first
+    // paint of a large image costs no full-image scale on the UI thread. Null when not made.
+    QImage preview;
     bool ok() const { return reason.isEmpty() && !frames.isEmpty(); }
 };
 

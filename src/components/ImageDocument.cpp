@@ -28,6 +28,7 @@ LoadResult ImageDocument::LoadFile(const QString& path) {
                                                  : decoded->reason};
     }
     m_images = decoded->frames;
+    m_preview = decoded->preview;
     m_active = 0;
     m_fileName = path;
     m_format = decoded->format;
@@ -42,6 +43,7 @@ void ImageDocument::LoadFromPicture(const QImage& picture, const QString& source
         return;
     }
     m_images = {picture};
+    m_preview = QImage();
     m_active = 0;
     m_fileName = sourcePath;
     m_format = ImageFormat::Unknown;
@@ -62,11 +64,13 @@ void ImageDocument::Select(int index) {
         return;
     }
     m_active = index;
+    m_preview = QImage();
     Q_EMIT changed();
 }
 
 void ImageDocument::Clear() {
     m_images.clear();
+    m_preview = QImage();
     m_active = -1;
     m_fileName.clear();
     m_format = ImageFormat::Unknown;
@@ -100,6 +104,7 @@ void ImageDocument::Rotate(double degrees) {
     }
     const double turns = degrees / 90.0;
     QImage& image = m_images[m_active];
+    m_preview = QImage();
     if (turns == std::round(turns)) {
         const int quarter = ((int(std::fmod(turns, 4.0)) % 4) + 4) % 4;
         if (quarter == 0) {
@@ -111,6 +116,19 @@ void ImageDocument::Rotate(double degrees) {
         image = image.transformed(QTransform().rotate(degrees), Qt::SmoothTransformation);
     }
     Q_EMIT changed();
+}
+
+SaveResult ImageDocument::SaveFile(const QString& path, int code, int option, bool flag) const {
+    Q_UNUSED(option);
+    Q_UNUSED(flag);
+    if (isEmpty()) {
+        return {false, QStringLiteral("There is no image to save")};
+    }
+    const auto format = static_cast<ImageFormat>(code);
+    if (!IsWritableFormat(format)) {
+        return {false, QStringLiteral("Images cannot be saved in this format")};
+    }
+    return SaveImageFile(activeImage(), path, format);
 }
 
 }  // namespace lorvane

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include "components/ImageFormat.h"
+#include "components/ImageWriter.h"
 
 namespace lorvane {
 
@@ -58,8 +59,16 @@ public:
     // Turns the active image a quarter; +90 is clockwise on screen, -90 anticlockwise.
     void Rotate(double degrees);
 
+    // The active image reduced to fit the screen, when the decode cache made one; null otherwise
+    // (and after anything changed the pixels).
+    const QImage& displayPreview() const { return m_preview; }
+
     // Output
     QImage GetPicture() const { return activeImage(); }
+    // Output.SaveFile: the active image as it is now (turned, resized) in the format of a Save As
+    // code. option and flag are the control's writer settings and change nothing here. The
+    // document itself is left as it was, whatever the outcome.
+    SaveResult SaveFile(const QString& path, int code, int option = 0, bool flag = true) const;
 
 Q_SIGNALS:
     // The held images, the active image, or its pixels changed.
@@ -67,6 +76,7 @@ Q_SIGNALS:
 
 private:
     QList<QImage> m_images;
+    QImage m_preview;  // of image 0, while it is active and unchanged
     int m_active = -1;
     QString m_fileName;
     ImageFormat m_format = ImageFormat::Unknown;

@@ -169,7 +169,14 @@ const QPixmap& ImgX::reducedCopy(QSize size) {
         m_reducedSmooth != m_antiAlias) {
         const Qt::TransformationMode mode =
             m_antiAlias ? Qt::SmoothTransformation : Qt::FastTransformation;
-        m_reduced = QPixmap::fromImage(m_display.scaled(size, Qt::IgnoreAspectRatio, mode));
+        // The screen-sized copy made by the decode cache is a far cheaper source than the
+        // full image whenever it is large enough.
+        const QImage& preview = m_document->displayPreview();
+        const bool previewServes = !preview.isNull() && size.width() <= preview.width() &&
+                                   size.height() <= preview.height();
+        const QImage& source = previewServes ? preview : m_display;
+        m_reduced = QPixmap::fromImage(
+            source.size() == size ? source : source.scaled(size, Qt::IgnoreAspectRatio, mode));
         m_reducedKey = m_display.cacheKey();
         m_reducedSize = size;
         m_reducedSmooth = m_antiAlias;

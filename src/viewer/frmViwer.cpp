@@ -70,6 +70,10 @@ frmViwer::frmViwer(Registry& registry, Prompts& prompts, Skin* skin, ViewerHost&
     m_imgX->setObjectName(QStringLiteral("ImgX"));
     m_imgX->setDropEnabled(true);
     m_imgX->document().setDecodeCache(&m_cache);
+    // Images decoded ahead of time come with a screen-sized copy, so that showing a large
+    // photo scaled down needs no full-image scale on the UI thread.
+    if (const QScreen* s = QGuiApplication::primaryScreen())
+        m_cache.setPreviewSize(s->size() * s->devicePixelRatio());
 
     m_menuContainer = new QFrame(m_client);
     m_menuContainer->setObjectName(QStringLiteral("MenuContainer"));

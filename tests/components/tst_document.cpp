@@ -29,7 +29,9 @@ public:
             }
             const bool worker = QThread::currentThread() != qApp->thread();
             if (worker && m_gated && !m_gate.tryAcquire(1, 10000)) {
-                return DecodedImage{{}, ImageFormat::Unknown, 0, QStringLiteral("gate timeout")};
+                DecodedImage timedOut;
+                timedOut.reason = QStringLiteral("gate timeout");
+                return timedOut;
             }
             return DecodeImageFile(path);
         };
@@ -98,6 +100,7 @@ private Q_SLOTS:
     void prefetchKeepsOnlyTheShownAndRequestedFiles();
     void heldBytesStayUnderTheCap();
     void takeOfAnUnrequestedFileIsNull();
+    void prefetchCarriesAScreenSizedCopyUntilThePixelsChange();
 };
 
 void DocumentTest::loadFileHoldsEveryFrameAndDescribesTheSource() {
@@ -253,6 +256,28 @@ void DocumentTest::documentLoadsAPrefetchedFileWithoutDecodingOnTheUiThread() {
     QVERIFY(document.LoadFile(other).ok);
     QCOMPARE(recorder.count(other), 0);
     QCOMPARE(document.Width(), 8);
+}
+
+void DocumentTest::prefetchCarriesAScreenSizedCopyUntilThePixelsChange() {
+    const QString big = write("big.png", ti::noise(400, 300, 4));
+    const QString small = write("small.png", ti::noise(40, 30, 5));
+    DecodeCache cache;
+    cache.setPreviewSize(QSize(160, 100));
+    QSignalSpy decoded(&cache, &DecodeCache::decoded);
+    ImageDocument document;
+    document.setDecodeCache(&cache);
+
+    cache.prefetch({big, small});
+    QTRY_COMPARE_WITH_TIMEOUT(decoded.count(), 2, 10000);
+    QVERIFY(document.LoadFile(big).ok);
+    // Covers the screen both ways, so a fit to the width or to the height can use it.
+    QCOMPARE(document.displayPreview().size(), QSize(160, 120));
+    document.Rotate(90.0);
+    QVERIFY(document.displayPreview().isNull());
+
+    // An image smaller than the screen needs no copy.
+    QVERIFY(document.LoadFile(small).ok);
+    QVERIFY(document.displayPreview().isNull());
 }
 
 void DocumentTest::fileChangedOnDiskIsNotServedFromTheCache() {
