@@ -179,6 +179,7 @@ void ImageExplore::ExplorePath(const QString& path) {
     if (run.stale) {
         return;
     }
+    m_StopScan = true;
     if (m_ItemCount > 0) {
         SelectItem(1, true);
     }
@@ -275,7 +276,6 @@ void ImageExplore::runScan(ScanRun& run, const QString& path) {
     if (m_ItemCount == 0) {
         m_Text1->show();
     }
-    m_StopScan = true;
 }
 
 // False when the scan must end: a newer scan took over, or the control is gone.
@@ -295,7 +295,9 @@ bool ImageExplore::waitForThumbnail(ScanRun& run, int position) {
     }
     run.waiting = nullptr;
     QObject::disconnect(ready);
-    return self && !run.stale;
+    // Without a newer scan the wait also ends when the application quits its event loops; the
+    // scan then ends with the remaining placeholders in place.
+    return self && !run.stale && pipeline->isReady(position);
 }
 
 void ImageExplore::removeRow(int row) {

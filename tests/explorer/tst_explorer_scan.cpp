@@ -1,3 +1,4 @@
+#include <QBuffer>
 #include <QSignalSpy>
 #include <QTest>
 #include <QThreadPool>
@@ -50,6 +51,7 @@ private Q_SLOTS:
 
     void thumbnailIsMadeAtItsFinalSize_data();
     void thumbnailIsMadeAtItsFinalSize();
+    void orientationTagTurnsTheThumbnail();
     void iconKeepsItsPictureAsLoaded();
     void undecodableFileGivesReasonAndMissingFileCountsAsVanished();
 
@@ -166,6 +168,42 @@ void TestExplorerScan::thumbnailIsMadeAtItsFinalSize() {
     if (whiteAt != QPoint(-1, -1)) {
         QVERIFY(IsWhite(made.picture.pixel(whiteAt)));
     }
+}
+
+void TestExplorerScan::orientationTagTurnsTheThumbnail() {
+    ExplorerSandbox sandbox;
+    // A landscape picture whose EXIF tag says "turn a quarter clockwise" (orientation 6): left
+    // half red, right half blue, so the turned picture is red on top.
+    QImage picture(800, 600, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width() / 2; ++x) {
+            picture.setPixelColor(x, y, Qt::red);
+        }
+    }
+    QByteArray jpeg;
+    {
+        QBuffer buffer(&jpeg);
+        buffer.open(QIODevice::WriteOnly);
+        QVERIFY(picture.save(&buffer, "jpg"));
+    }
+    const QByteArray tiff(
+        "II*\0\x08\0\0\0"                     // little endian, IFD at 8
+        "\x01\0"                              // one entry
+        "\x12\x01\x03\0\x01\0\0\0\x06\0\0\0"  // orientation, SHORT, 6
+        "\0\0\0\0",                           // no next IFD
+        26);
+    const QByteArray payload = QByteArray("Exif\0\0", 6) + tiff;
+    QByteArray app1("\xFF\xE1", 2);
+    app1.append(char((payload.size() + 2) >> 8)).append(char((payload.size() + 2) & 0xFF));
+    jpeg.insert(2, app1 + payload);
+    const QString file = sandbox.addFile(QStringLiteral("turned.jpg"), jpeg);
+
+    const Thumbnail made = MakeThumbnail(file);
+    QVERIFY2(made.ok(), qPrintable(made.reason));
+    QCOMPARE(made.picture.size(), QSize(140, 187));
+    QVERIFY(IsNear(made.picture.pixel(70, 20), Qt::red));
+    QVERIFY(IsNear(made.picture.pixel(70, 166), Qt::blue));
 }
 
 void TestExplorerScan::iconKeepsItsPictureAsLoaded() {
