@@ -11,7 +11,7 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins qt6-svg-dev libqt6svg6
   qt6-qpa-plugins qt6-gtk-platformtheme libgl-dev libjpeg62-turbo-dev
-  libjpeg-turbo-progs
+  libjpeg-turbo-progs libmagick++-6.q16-dev libemf2svg-dev emf2svg imagemagick
 )
 
 install_missing() {

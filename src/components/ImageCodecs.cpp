@@ -4,10 +4,13 @@
 #include <QFileInfo>
 #include <QImageReader>
 
+#include <algorithm>
 #include <cmath>
 
+#include "components/EmfDecoder.h"
 #include "components/ImageHeader.h"
 #include "components/JpegDecoder.h"
+#include "components/MagickCodec.h"
 #include "components/TgaDecoder.h"
 
 namespace lorvane {
@@ -20,6 +23,8 @@ constexpr int kAllocationLimitMiB = 1024;
 constexpr qint64 kMaxBytes = qint64(kAllocationLimitMiB) * 1024 * 1024;
 constexpr int kMaxFrames = 10000;
 constexpr qint64 kHeadBytes = qint64(64) * 1024;
+// No side may exceed what a signed 16-bit position addresses, whatever the pixel budget says.
+constexpr int kMaxSide = 32767;
 
 void raiseQtAllocationLimit() {
     // Qt's own default (256 MiB) would refuse ordinary panoramas; the limit is process-wide,
@@ -189,6 +194,34 @@ DecodedImage decodeWithQt(QFile& file, const ImageHeader& header, const QString&
     return result;
 }
 
+// Decoders backed by a library decode whole; the reduced copy is made here, and the file's depth
+// comes from its header where the header tells.
+DecodedImage finishLibraryDecode(DecodedImage result, const ImageHeader& header, QSize maxSize) {
+    if (!result.ok()) {
+        result.frames.clear();
+        return result;
+    }
+    if (maxSize.isValid()) {
+        result.frames.first() = reduced(result.frames.first(), maxSize);
+    }
+    if (header.bitsPerPixel > 0) {
+        result.bitsPerPixel = header.bitsPerPixel;
+    } else if (result.bitsPerPixel == 0) {
+        result.bitsPerPixel = depthOf(result.frames.first());
+    }
+    return result;
+}
+
+// Icons and cursors show their largest entry first; entries of equal size keep the file's order,
+// the deepest of them listed first by most writers.
+DecodedImage largestFirst(DecodedImage result) {
+    std::stable_sort(result.frames.begin(), result.frames.end(),
+                     [](const QImage& a, const QImage& b) {
+                         return qint64(a.width()) * a.height() > qint64(b.width()) * b.height();
+                     });
+    return result;
+}
+
 }  // namespace
 
 DecodedImage DecodeImageFile(const QString& path, QSize maxSize) {
@@ -214,6 +247,10 @@ DecodedImage DecodeImageFile(const QString& path, QSize maxSize) {
     file.seek(0);
     const QString suffix = info.suffix();
     const ImageHeader header = SniffImageHeader(head, suffix);
+    if (header.size.isValid() &&
+        (header.size.width() > kMaxSide || header.size.height() > kMaxSide)) {
+        return failure(tooLarge(header.size), header.format);
+    }
 
     switch (header.format) {
         case ImageFormat::Jpeg:
@@ -230,10 +267,30 @@ DecodedImage DecodeImageFile(const QString& path, QSize maxSize) {
         case ImageFormat::Pcx:
         case ImageFormat::Psd:
         case ImageFormat::Wmf:
-        case ImageFormat::Emf:
         case ImageFormat::Pcd:
-            return failure(QStringLiteral("Unsupported image format"), header.format);
+            if (header.size.isValid() &&
+                qint64(header.size.width()) * header.size.height() * 4 > kMaxBytes) {
+                return failure(tooLarge(header.size), header.format);
+            }
+            return finishLibraryDecode(DecodeWithMagick(file.readAll(), header.format), header,
+                                       maxSize);
+        case ImageFormat::Emf:
+            return finishLibraryDecode(DecodeEmf(file.readAll(), kMaxBytes), header, maxSize);
+        case ImageFormat::Ico:
+        case ImageFormat::Cur: {
+            // All entries, even for a reduced decode: the largest is wanted, not the first.
+            DecodedImage result = largestFirst(decodeWithQt(file, header, suffix, {}));
+            if (result.ok() && maxSize.isValid()) {
+                result.frames = {reduced(result.frames.first(), maxSize)};
+            }
+            return result;
+        }
         default:
+            if (header.format == ImageFormat::Unknown &&
+                suffix.compare(QLatin1String("tla"), Qt::CaseInsensitive) == 0) {
+                return failure(
+                    QStringLiteral("TLA images cannot be opened: no decoder for them exists"));
+            }
             return decodeWithQt(file, header, suffix, maxSize);
     }
 }

@@ -25,4 +25,47 @@ enum class ImageFormat : int {
     Other = 99,
 };
 
+// A short name for reports and tools ("JPEG", "PSD", ...); never empty.
+constexpr const char* ImageFormatName(ImageFormat format) {
+    switch (format) {
+        case ImageFormat::Jpeg:
+            return "JPEG";
+        case ImageFormat::Png:
+            return "PNG";
+        case ImageFormat::Tiff:
+            return "TIFF";
+        case ImageFormat::Pcx:
+            return "PCX";
+        case ImageFormat::Tga:
+            return "TGA";
+        case ImageFormat::Bmp:
+            return "BMP";
+        case ImageFormat::Wmf:
+            return "WMF";
+        case ImageFormat::Emf:
+            return "EMF";
+        case ImageFormat::Psd:
+            return "PSD";
+        case ImageFormat::Wbmp:
+            return "WBMP";
+        case ImageFormat::Gif:
+            return "GIF";
+        case ImageFormat::Ico:
+            return "ICO";
+        case ImageFormat::Cur:
+            return "CUR";
+        case ImageFormat::Pcd:
+            return "PCD";
+        case ImageFormat::Webp:
+            return "WEBP";
+        case ImageFormat::Svg:
+            return "SVG";
+        case ImageFormat::Other:
+            return "other";
+        case ImageFormat::Unknown:
+            break;
+    }
+    return "unknown";
+}
+
 }  // namespace lorvane

@@ -90,8 +90,9 @@ void CodecsTest::decodesEveryFrameWithFormatAndFileDepth_data() {
     row("gif three frames", write("anim.gif", ti::gif({6, 4}, 3)), 3, {6, 4}, ImageFormat::Gif, 8);
     row("tiff two pages", write("pages.tif", ti::tiff({{16, 12}, {8, 6}})), 2, {16, 12},
         ImageFormat::Tiff, 24);
+    // The largest entry comes first, wherever the file keeps it.
     row("ico three sizes", write("multi.ico", ti::icon({{16, 16}, {48, 48}, {32, 32}})), 3,
-        {16, 16}, ImageFormat::Ico, 32);
+        {48, 48}, ImageFormat::Ico, 32);
     row("cur", write("pointer.cur", ti::icon({{32, 32}}, true)), 1, {32, 32}, ImageFormat::Cur, 32);
     row("tga 24", write("plain.tga", ti::tga(picture, 24, false)), 1, {40, 30}, ImageFormat::Tga,
         24);
@@ -157,8 +158,8 @@ void CodecsTest::failsWithAReasonAndNeverCrashes_data() {
                                  QByteArray("\xEA\x60\xEA\x60", 4) +
                                  jpeg.mid(jpeg.indexOf("\xFF\xC0") + 9))
         << "large";
-    QTest::newRow("photoshop file")
-        << write("layers.psd", QByteArray("8BPS\0\1", 6) + QByteArray(40, '\0')) << "Unsupported";
+    QTest::newRow("photoshop header only")
+        << write("layers.psd", QByteArray("8BPS\0\1", 6) + QByteArray(40, '\0')) << "damaged";
     QTest::newRow("tga cut short")
         << write("cut.tga", ti::tga(ti::noise(30, 30), 24, false).left(500)) << "truncated";
 }
