@@ -9,6 +9,7 @@
 
 #include "OpenBench.h"
 #include "PaintBench.h"
+#include "StartBench.h"
 #include "StepBench.h"
 
 namespace {
@@ -25,6 +26,10 @@ const Command kCommands[] = {
      lorvane::bench::runOpen},
     {"paint", "paint FILE [--runs N]  ImgX paint times on a 1920x1080 control", true,
      lorvane::bench::runPaint},
+    {"start", "start FILE [--runs N]  process start to the image shown in the viewer", false,
+     lorvane::bench::runStart},
+    {"show-once", "show-once FILE  (used by start) show FILE in the viewer once and exit", true,
+     lorvane::bench::runShowOnce},
     {"step", "step FOLDER [--steps N] [--pause MS]  next-image times in the viewer window", true,
      lorvane::bench::runStep},
 };
