@@ -47,7 +47,8 @@ public:
         const QString file = pathOf(name);
         QFile out(file);
         [&] { QVERIFY(out.open(QIODevice::WriteOnly)); }();
-        out.write(QByteArray("\xFF\xD8\xFF\xE0 this is not a picture", 28));
+        static const char kBytes[] = "\xFF\xD8\xFF\xE0 this is not a picture";
+        out.write(kBytes, sizeof kBytes - 1);
         return file;
     }
 
