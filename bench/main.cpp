@@ -7,6 +7,7 @@
 
 #include <memory>
 
+#include "ExplorerBench.h"
 #include "OpenBench.h"
 #include "PaintBench.h"
 #include "StartBench.h"
@@ -32,6 +33,10 @@ const Command kCommands[] = {
      lorvane::bench::runShowOnce},
     {"step", "step FOLDER [--steps N] [--pause MS]  next-image times in the viewer window", true,
      lorvane::bench::runStep},
+    {"thumbnails", "thumbnails FOLDER [--runs N]  explorer thumbnails of a folder, memory", true,
+     lorvane::bench::runThumbnails},
+    {"list", "list FOLDER  explorer list at full length, scrolling through it", true,
+     lorvane::bench::runList},
 };
 
 int usage() {
