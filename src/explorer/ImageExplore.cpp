@@ -33,7 +33,7 @@ namespace {
 
 const QString kCaption = QStringLiteral("Lorvane");
 
-// Design geometry, twips.
+// The control's layout, in twips.
 constexpr int kMinimumWidthTwips = 1600;
 constexpr int kNoteLeftTwips = 285;
 constexpr int kNoteTopTwips = 1155;

@@ -16,7 +16,7 @@ ThumbnailGeometry ThumbnailGeometryFor(QSize imageSize) {
     if (w <= 0 || h <= 0) {
         return geometry;
     }
-    // The order of the floating-point steps is kept as the design states it (140 / W x H rather
+    // The floating-point steps go in this order on purpose (140 / W x H rather
     // than 140 x H / W), because it decides which results land exactly on a half.
     const double ratio = double(std::max(w, h)) / double(std::min(w, h));
     if (ratio < kElongatedRatio) {
