@@ -139,8 +139,8 @@ DecodedImage DecodeEmf(const QByteArray& data, qint64 maxBytes) {
         options.nameSpace = const_cast<char*>("svg");
         options.svgDelimiter = true;
         options.emfplus = true;
-        options.imgWidth = size.width();
-        options.imgHeight = size.height();
+        // No target size: given one, the library scales the drawing to it from its own
+        // (one pixel short) size, and every bitmap is resampled.
         char* out = nullptr;
         size_t outLength = 0;
         QByteArray input = data;
@@ -166,7 +166,12 @@ DecodedImage DecodeEmf(const QByteArray& data, qint64 maxBytes) {
     image.fill(Qt::white);
     {
         QPainter painter(&image);
-        renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
+        // libemf2svg sizes the drawing from the header's inclusive bounds as if they were
+        // exclusive, one pixel short; drawn at its own scale nothing is resampled.
+        const QSizeF drawn = renderer.viewBoxF().size();
+        const bool offByOne = std::abs(drawn.width() - size.width()) <= 1.0 &&
+                              std::abs(drawn.height() - size.height()) <= 1.0;
+        renderer.render(&painter, QRectF(QPointF(0, 0), offByOne ? drawn : QSizeF(size)));
     }
     DecodedImage result;
     result.format = ImageFormat::Emf;

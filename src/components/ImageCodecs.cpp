@@ -11,6 +11,7 @@
 #include "components/ImageHeader.h"
 #include "components/JpegDecoder.h"
 #include "components/MagickCodec.h"
+#include "components/PsdIndexedDecoder.h"
 #include "components/TgaDecoder.h"
 
 namespace lorvane {
@@ -271,6 +272,10 @@ DecodedImage DecodeImageFile(const QString& path, QSize maxSize) {
             if (header.size.isValid() &&
                 qint64(header.size.width()) * header.size.height() * 4 > kMaxBytes) {
                 return failure(tooLarge(header.size), header.format);
+            }
+            if (header.format == ImageFormat::Psd && IsIndexedPsd(head)) {
+                return finishLibraryDecode(DecodePsdIndexed(file.readAll(), kMaxBytes), header,
+                                           maxSize);
             }
             return finishLibraryDecode(DecodeWithMagick(file.readAll(), header.format), header,
                                        maxSize);

@@ -118,4 +118,17 @@ void ImageDocument::Rotate(double degrees) {
     Q_EMIT changed();
 }
 
+SaveResult ImageDocument::SaveFile(const QString& path, int code, int option, bool flag) const {
+    Q_UNUSED(option);
+    Q_UNUSED(flag);
+    if (isEmpty()) {
+        return {false, QStringLiteral("There is no image to save")};
+    }
+    const auto format = static_cast<ImageFormat>(code);
+    if (!IsWritableFormat(format)) {
+        return {false, QStringLiteral("Images cannot be saved in this format")};
+    }
+    return SaveImageFile(activeImage(), path, format);
+}
+
 }  // namespace lorvane

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include "components/ImageFormat.h"
+#include "components/ImageWriter.h"
 
 namespace lorvane {
 
@@ -64,6 +65,10 @@ public:
 
     // Output
     QImage GetPicture() const { return activeImage(); }
+    // Output.SaveFile: the active image as it is now (turned, resized) in the format of a Save As
+    // code. option and flag are the control's writer settings and change nothing here. The
+    // document itself is left as it was, whatever the outcome.
+    SaveResult SaveFile(const QString& path, int code, int option = 0, bool flag = true) const;
 
 Q_SIGNALS:
     // The held images, the active image, or its pixels changed.

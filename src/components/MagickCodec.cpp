@@ -60,8 +60,11 @@ QString fromMagick(const std::exception& error) {
 QImage toQImage(Magick::Image& image, bool onWhite) {
     const qsizetype width = qsizetype(image.columns());
     const qsizetype height = qsizetype(image.rows());
-    if (image.colorSpace() != MagickCore::sRGBColorspace &&
-        image.colorSpace() != MagickCore::RGBColorspace) {
+    // Grey needs no transform (ImageMagick keeps it in all three channels) and would be taken for
+    // linear light by one; CMYK, Lab and the rest are turned into sRGB.
+    const MagickCore::ColorspaceType space = image.colorSpace();
+    if (space != MagickCore::sRGBColorspace && space != MagickCore::RGBColorspace &&
+        space != MagickCore::GRAYColorspace) {
         image.colorSpace(MagickCore::sRGBColorspace);
     }
     const bool alpha = image.matte();
@@ -161,6 +164,8 @@ EncodedBytes EncodeWithMagick(const QImage& image, ImageFormat format) {
         if (format == ImageFormat::Psd || format == ImageFormat::Tga) {
             out.compressType(MagickCore::RLECompression);
         }
+        // Without it the TGA writer stores rows top first yet marks them bottom first.
+        out.orientation(MagickCore::TopLeftOrientation);
         Magick::Blob blob;
         out.write(&blob);
         result.bytes = QByteArray(static_cast<const char*>(blob.data()), qsizetype(blob.length()));
