@@ -105,6 +105,7 @@ private Q_SLOTS:
     void refusesOversizedAndUndecodableFiles_data();
     void refusesOversizedAndUndecodableFiles();
     void damagedFilesEndInAPictureOrAReason();
+    void fuzzRegressionsEndCleanly();
 };
 
 void FormatsTest::savedFilesReadBackWithTheirSizeAndPixels_data() {
@@ -477,6 +478,30 @@ void FormatsTest::damagedFilesEndInAPictureOrAReason() {
             const DecodedImage decoded = DecodeImageFile(file);
             QVERIFY2(decoded.reason.isEmpty() != decoded.frames.isEmpty(), qPrintable(file));
         }
+    }
+}
+
+void FormatsTest::fuzzRegressionsEndCleanly() {
+    // Inputs that once crashed or hung a fuzz target, kept in a folder per target.
+    const QDir root(QStringLiteral(LORVANE_FUZZ_REGRESSIONS_DIR));
+    const QHash<QString, QString> suffixes = {
+        {"fuzz_header", "tga"}, {"fuzz_tga", "tga"}, {"fuzz_emf", "emf"}, {"fuzz_psd", "psd"}};
+    int replayed = 0;
+    for (const QString& target : root.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const QDir folder(root.filePath(target));
+        for (const QString& name : folder.entryList(QDir::Files)) {
+            QFile source(folder.filePath(name));
+            QVERIFY(source.open(QIODevice::ReadOnly));
+            const QString file = write(QStringLiteral("replay%1.%2")
+                                           .arg(replayed++)
+                                           .arg(suffixes.value(target, QStringLiteral("bin"))),
+                                       source.readAll());
+            const DecodedImage decoded = DecodeImageFile(file);
+            QVERIFY2(decoded.reason.isEmpty() != decoded.frames.isEmpty(), qPrintable(name));
+        }
+    }
+    if (replayed == 0) {
+        QSKIP("no fuzz regression files kept");
     }
 }
 
