@@ -50,8 +50,12 @@ const char* coderFor(ImageFormat format) {
 
 QString fromMagick(const std::exception& error) {
     const QString what = QString::fromLocal8Bit(error.what());
-    if (what.contains(QLatin1String("WidthOrHeightExceedsLimit")) ||
-        what.contains(QLatin1String("ResourceLimit"))) {
+    // ImageMagick's messages are its own words ("width or height exceeds limit", "cache
+    // resources exhausted", "memory allocation failed").
+    if (what.contains(QLatin1String("exceeds limit"), Qt::CaseInsensitive) ||
+        what.contains(QLatin1String("resources exhausted"), Qt::CaseInsensitive) ||
+        what.contains(QLatin1String("MemoryAllocationFailed"), Qt::CaseInsensitive) ||
+        what.contains(QLatin1String("memory allocation failed"), Qt::CaseInsensitive)) {
         return QStringLiteral("The image is too large to open");
     }
     return QStringLiteral("The file is truncated or damaged");

@@ -422,6 +422,21 @@ void FormatsTest::refusesOversizedAndUndecodableFiles_data() {
     QByteArray hugeEmf = base.readAll();
     hugeEmf[34] = char(0x7F);  // frame right edge near 2^31 hundredths of a millimetre
     QTest::newRow("emf frame of kilometres") << write("huge.emf", hugeEmf) << "large";
+    QVERIFY(document.SaveFile(path("base.wmf"), int(ImageFormat::Wmf)).ok);
+    QFile wmfBase(path("base.wmf"));
+    QVERIFY(wmfBase.open(QIODevice::ReadOnly));
+    QByteArray hugeWmf = wmfBase.readAll();
+    hugeWmf[10] = char(0x30);  // bounding box 30000 x 30000 at 96 units per inch
+    hugeWmf[11] = char(0x75);
+    hugeWmf[12] = char(0x30);
+    hugeWmf[13] = char(0x75);
+    quint16 checksum = 0;
+    for (int i = 0; i < 10; ++i) {
+        checksum ^= quint16(quint8(hugeWmf[2 * i]) | (quint8(hugeWmf[2 * i + 1]) << 8));
+    }
+    hugeWmf[20] = char(checksum & 0xFF);
+    hugeWmf[21] = char(checksum >> 8);
+    QTest::newRow("wmf of 30000 x 30000") << write("huge.wmf", hugeWmf) << "large";
     QTest::newRow("tla") << write("picture.tla", QByteArray("TLA\x01\x02\x03", 6)) << "TLA";
     QTest::newRow("psd header only")
         << write("short.psd", fs::psd(ti::quadrants(4, 4), fs::PsdMode::Rgb, 8, false).left(30))
