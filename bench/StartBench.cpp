@@ -11,6 +11,7 @@
 #include "browser/frmMain.h"
 #include "components/ImgX.h"
 #include "platform/HiveFileRegistry.h"
+#include "platform/fakes/FakeSpecialFolders.h"
 #include "platform/fakes/ScriptedPrompts.h"
 #include "viewer/frmViwer.h"
 
@@ -34,7 +35,8 @@ int runShowOnce(QStringList arguments) {
     QTemporaryDir settingsDir;
     HiveFileRegistry registry(settingsDir.filePath(QStringLiteral("registry.reg")));
     ScriptedPrompts prompts;
-    frmMain window(registry, prompts);
+    FakeSpecialFolders specialFolders;
+    frmMain window(registry, prompts, specialFolders);
     if (RunLoadSequence(window, arguments.first(), QCoreApplication::applicationDirPath()) !=
         StartOutcome::ViewerShown)
         return 1;

@@ -42,7 +42,7 @@ StartOutcome RunLoadSequence(frmMain& window, const QString& commandText,
 
     Skin& skin = window.Skin1();
     skin.OpenSkinFile(programFolder + QStringLiteral("/LorvaneMain.skn"));
-    skin.SkinTopWindow(&window);
+    window.ApplySkin();
 
     window.ImageExplore1().SetExt(QString(ExplorerExtensions));
 

@@ -6,6 +6,7 @@
 #include "platform/HiveFileRegistry.h"
 #include "platform/QtPrompts.h"
 #include "platform/SingleInstance.h"
+#include "platform/SpecialFolders.h"
 
 int main(int argc, char* argv[]) {
     using namespace lorvane;
@@ -17,7 +18,8 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     HiveFileRegistry registry(HiveFileRegistry::defaultPath());
     QtPrompts prompts;
-    frmMain window(registry, prompts);
+    XdgSpecialFolders specialFolders;
+    frmMain window(registry, prompts, specialFolders);
     const QString commandText = CommandTextFromArguments(QApplication::arguments().mid(1));
     if (RunLoadSequence(window, commandText, QApplication::applicationDirPath()) ==
         StartOutcome::Ended)

@@ -2,32 +2,332 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QScreen>
+#include <QSplitter>
+#include <QToolButton>
 
+#include "browser/FolderTree.h"
+#include "components/ImgX.h"
+#include "components/PictureLoader.h"
+#include "explorer/ExtensionLists.h"
 #include "explorer/ImageExplore.h"
+#include "platform/SpecialFolders.h"
+#include "viewer/ToolIcons.h"
 #include "viewer/frmViwer.h"
 
 namespace lorvane {
 
 namespace {
-// Design client area, twips.
+
+// Design sizes, twips.
 constexpr int kClientWidthTwips = 9510;
 constexpr int kClientHeightTwips = 8085;
+constexpr int kMinimumWidthTwips = 3700;
+constexpr int kMinimumHeightTwips = 2400;
+constexpr int kSplitter2Left = 60;
+constexpr int kSplitter2Top = 90;
+constexpr int kSplitterBar = 90;
+constexpr int kTreeWidth = 3060;
+constexpr int kContainerWidth = 6285;
+constexpr int kSplitter1Left = 75;
+constexpr int kSplitter1Top = 630;
+constexpr int kPreviewHeight = 3135;
+constexpr int kExplorerHeight = 3480;
+constexpr int kToolbarTop = 45;
+constexpr int kToolbarHeight = 525;
+constexpr int kButtonTop = 45;
+constexpr int kButtonSide = 450;
+
+constexpr double kZoomInLimitPercent = 1600.0;
+constexpr double kZoomOutLimitPercent = 0.5;
+
 }  // namespace
 
-frmMain::frmMain(Registry& registry, Prompts& prompts, QWidget* parent)
-    : QMainWindow(parent), m_registry(registry), m_prompts(prompts) {
+frmMain::frmMain(Registry& registry, Prompts& prompts, SpecialFolders& specialFolders,
+                 QWidget* parent)
+    : QMainWindow(parent),
+      m_registry(registry),
+      m_prompts(prompts),
+      m_specialFolders(specialFolders) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Lorvane"));
-    m_imageExplore = new ImageExplore(m_prompts, this);
-    setCentralWidget(m_imageExplore);
-    const double dpi = screen() ? screen()->logicalDotsPerInchX() : 96.0;
-    const double twipsPerPixel = 1440.0 / (dpi > 0 ? dpi : 96.0);
-    resize(static_cast<int>(kClientWidthTwips / twipsPerPixel),
-           static_cast<int>(kClientHeightTwips / twipsPerPixel));
+    buildLayout();
+    buildToolbar();
+
+    connect(m_imageExplore, &ImageExplore::CurrSelectedImage, this, &frmMain::ShowPreview);
+    connect(m_imageExplore, &ImageExplore::OpenItem, this, &frmMain::OpenItem);
+    connect(m_ImgX, &ImgX::DblClick, this, &frmMain::OpenPreviewInViewer);
+    connect(m_TV1, &FolderTree::TreeClick, this, &frmMain::onTreeClick);
+    connect(m_TV1, &FolderTree::NodeClick, this, &frmMain::onFolderNotification);
+    connect(m_TV1, &FolderTree::FolderSelected, this, [this] {
+        if (m_FollowSelection)
+            onFolderNotification();
+    });
+    connect(m_TV1, &FolderTree::RootSelected, this, &frmMain::onRootSelected);
+
+    setMinimumSize(toPixelsX(kMinimumWidthTwips), toPixelsY(kMinimumHeightTwips));
+    resize(toPixelsX(kClientWidthTwips), toPixelsY(kClientHeightTwips));
+    layoutWindow();
 }
 
 frmMain::~frmMain() = default;
+
+void frmMain::buildLayout() {
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    setCentralWidget(client);
+
+    m_Splitter2 = new QSplitter(Qt::Horizontal, client);
+    m_Splitter2->setObjectName(QStringLiteral("Splitter2"));
+    m_Splitter2->setHandleWidth(toPixelsX(kSplitterBar));
+    m_Splitter2->setChildrenCollapsible(false);
+
+    m_TV1 = new FolderTree(m_Splitter2);
+    m_container = new QWidget(m_Splitter2);
+    m_container->setObjectName(QStringLiteral("container"));
+    m_container->installEventFilter(this);
+    m_Splitter2->addWidget(m_TV1);
+    m_Splitter2->addWidget(m_container);
+    // Widening the window widens the pictures, not the tree.
+    m_Splitter2->setStretchFactor(0, 0);
+    m_Splitter2->setStretchFactor(1, 1);
+
+    m_Toolbar = new QWidget(m_container);
+    m_Toolbar->setObjectName(QStringLiteral("Toolbar"));
+    m_Toolbar->setAttribute(Qt::WA_StyledBackground);
+
+    m_Splitter1 = new QSplitter(Qt::Vertical, m_container);
+    m_Splitter1->setObjectName(QStringLiteral("Splitter1"));
+    m_Splitter1->setHandleWidth(toPixelsY(kSplitterBar));
+    m_Splitter1->setChildrenCollapsible(false);
+
+    m_ImgX = new ImgX(m_Splitter1);
+    m_ImgX->setObjectName(QStringLiteral("ImgX"));
+    m_ImgX->setAntiAliasDisplay(true);
+    m_ImgX->setBackgroundColour(Qt::white);
+    m_ImgX->setMouseTool(ImgX::MouseNone);
+    m_ImgX->installEventFilter(this);
+    m_imageExplore = new ImageExplore(m_prompts, m_Splitter1);
+    m_imageExplore->setObjectName(QStringLiteral("ImageExplore1"));
+    m_Splitter1->addWidget(m_ImgX);
+    m_Splitter1->addWidget(m_imageExplore);
+
+    m_Splitter2->setSizes({toPixelsX(kTreeWidth), toPixelsX(kContainerWidth)});
+    m_Splitter1->setSizes({toPixelsY(kPreviewHeight), toPixelsY(kExplorerHeight)});
+}
+
+QToolButton* frmMain::addButton(const QString& iconKey, const QString& tooltip, int leftTwips) {
+    auto* button = new QToolButton(m_Toolbar);
+    button->setIcon(ToolIcon(iconKey));
+    button->setToolTip(tooltip);
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    const int side = toPixelsX(kButtonSide);
+    button->setGeometry(toPixelsX(leftTwips), toPixelsY(kButtonTop), side, side);
+    button->setIconSize(QSize(side - 8, side - 8));
+    // The bar's padding is meant for captioned buttons; these are square pictures.
+    button->setStyleSheet(QStringLiteral("QToolButton { padding: 2px; }"));
+    return button;
+}
+
+void frmMain::buildToolbar() {
+    m_cmdPrev = addButton(QStringLiteral("previous32"), QStringLiteral("Previous"), 15);
+    m_cmdNext = addButton(QStringLiteral("next32"), QStringLiteral("Next"), 480);
+    m_cmdZoomIn = addButton(QStringLiteral("zoomin32"), QStringLiteral("Zoom In"), 960);
+    m_cmdZoomOut = addButton(QStringLiteral("zoomiout32"), QStringLiteral("Zoom Out"), 1440);
+    m_cmdWallPaper =
+        addButton(QStringLiteral("wallpaper32"), QStringLiteral("Set as wallpaper"), 1920);
+    m_cmdView = addButton(QStringLiteral("view32"), QStringLiteral("View Image"), 2400);
+
+    connect(m_cmdPrev, &QToolButton::clicked, m_imageExplore, &ImageExplore::PrevItem);
+    connect(m_cmdNext, &QToolButton::clicked, m_imageExplore, &ImageExplore::NextItem);
+    connect(m_cmdZoomIn, &QToolButton::clicked, this, &frmMain::PreviewZoomIn);
+    connect(m_cmdZoomOut, &QToolButton::clicked, this, &frmMain::PreviewZoomOut);
+    connect(m_cmdView, &QToolButton::clicked, this, &frmMain::OpenPreviewInViewer);
+    // TODO(issue 7): SetWallpaper with the preview's document.
+    m_cmdWallPaper->setEnabled(false);
+}
+
+void frmMain::ApplySkin() {
+    m_skin.SkinControlWindow(QStringLiteral("Toolbar"), m_Toolbar);
+    m_skin.SkinTopWindow(this);
+    m_skin.SkinControlWindow(QStringLiteral("Toolbar"), m_Toolbar);
+    m_skin.SkinControlWindow(QStringLiteral("Splitter"), m_TV1);
+    m_skin.SkinControlWindow(QStringLiteral("Splitter"), m_Splitter2);
+    m_skin.SkinControlWindow(QStringLiteral("Splitter"), m_Splitter1);
+    m_skin.SkinControlWindow(QStringLiteral("Splitter"), m_container);
+}
+
+double frmMain::twipsPerPixelX() const {
+    const QScreen* s = screen();
+    const double dpi = s ? s->logicalDotsPerInchX() : 96.0;
+    return 1440.0 / (dpi > 0 ? dpi : 96.0);
+}
+
+double frmMain::twipsPerPixelY() const {
+    const QScreen* s = screen();
+    const double dpi = s ? s->logicalDotsPerInchY() : 96.0;
+    return 1440.0 / (dpi > 0 ? dpi : 96.0);
+}
+
+int frmMain::toPixelsX(double twips) const {
+    return qRound(twips / twipsPerPixelX());
+}
+
+int frmMain::toPixelsY(double twips) const {
+    return qRound(twips / twipsPerPixelY());
+}
+
+void frmMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    layoutWindow();
+}
+
+// The splitter keeps the design margins on every side; the splitter sizes the panes itself.
+void frmMain::layoutWindow() {
+    if (isMinimized())
+        return;
+    const QSize minimum(toPixelsX(kMinimumWidthTwips), toPixelsY(kMinimumHeightTwips));
+    if (width() < minimum.width() || height() < minimum.height())
+        resize(std::max(width(), minimum.width()), std::max(height(), minimum.height()));
+    const QWidget* client = centralWidget();
+    const int left = toPixelsX(kSplitter2Left);
+    const int top = toPixelsY(kSplitter2Top);
+    const int w = client->width() - 2 * left;
+    const int h = client->height() - 2 * top;
+    if (w > 0 && h > 0)
+        m_Splitter2->setGeometry(left, top, w, h);
+}
+
+void frmMain::layoutContainer() {
+    const int left = toPixelsX(kSplitter1Left);
+    const int top = toPixelsY(kSplitter1Top);
+    const int w = m_container->width() - 2 * left;
+    const int h = m_container->height() - top - toPixelsY(kSplitter1Left);
+    if (w > 0 && h > 0)
+        m_Splitter1->setGeometry(left, top, w, h);
+    // The bar spans the preview exactly, also before the splitter has laid out its panes.
+    const int barWidth = m_ImgX->isVisible() ? m_ImgX->width() : m_Splitter1->width();
+    m_Toolbar->setGeometry(left, toPixelsY(kToolbarTop), barWidth, toPixelsY(kToolbarHeight));
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Resize) {
+        if (watched == m_container)
+            layoutContainer();
+        else if (watched == m_ImgX)
+            m_Toolbar->resize(m_ImgX->width(), m_Toolbar->height());
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+QString frmMain::SpecialFolderPath(int id) const {
+    return m_specialFolders.SpecialFolderPath(id);
+}
+
+void frmMain::onTreeClick() {
+    const QString path = m_TV1->path();
+    if (path.isEmpty())
+        return;
+    m_imageExplore->ExplorePath(path);
+    m_FollowSelection = true;
+}
+
+void frmMain::onFolderNotification() {
+    const QString path = m_TV1->path();
+    if (!path.isEmpty())
+        m_imageExplore->ExplorePath(path);
+}
+
+void frmMain::onRootSelected() {
+    m_imageExplore->ExplorePath(SpecialFolderPath(SpecialFolders::kDesktop));
+}
+
+void frmMain::ShowPreview(const QString& path) {
+    ImageDocument& document = m_ImgX->document();
+    if (path.isEmpty() || QFileInfo(path).isDir()) {
+        document.Clear();
+        return;
+    }
+    if (UsesPictureLoader(path)) {
+        // The picture comes without its source path, so the viewer cannot be opened on it.
+        const PictureResult result = LoadPicture(path);
+        if (!result.ok()) {
+            document.Clear();
+            return;
+        }
+        document.LoadFromPicture(result.picture, QString());
+    } else if (!document.LoadFile(path)) {
+        document.Clear();
+        return;
+    }
+    m_ImgX->setMouseTool(ImgX::MouseNone);
+}
+
+void frmMain::PreviewZoomIn() {
+    if (m_ImgX->document().Count() == 0)
+        return;
+    if (m_ImgX->zoom() * 100 > kZoomInLimitPercent)
+        return;
+    m_ImgX->setZoom(m_ImgX->zoom() * 1.25);
+    updatePreviewMouseTool();
+}
+
+void frmMain::PreviewZoomOut() {
+    if (m_ImgX->document().Count() == 0)
+        return;
+    if (m_ImgX->zoom() * 100 < kZoomOutLimitPercent)
+        return;
+    m_ImgX->setZoom(m_ImgX->zoom() * 0.75);
+    updatePreviewMouseTool();
+}
+
+void frmMain::updatePreviewMouseTool() {
+    const double zoom = m_ImgX->zoom();
+    const ImageDocument& document = m_ImgX->document();
+    const bool exceeds =
+        m_ImgX->width() * twipsPerPixelX() < zoom * document.Width() * twipsPerPixelX() ||
+        m_ImgX->height() * twipsPerPixelY() < zoom * document.Height() * twipsPerPixelY();
+    m_ImgX->setMouseTool(exceeds ? ImgX::MouseHand : ImgX::MouseNone);
+}
+
+void frmMain::OpenPreviewInViewer() {
+    const QString fileName = m_ImgX->document().FileName();
+    if (fileName.isEmpty())
+        return;
+    showViewerWith(QStringList{fileName}, 0, false);
+}
+
+void frmMain::OpenItem(const QStringList& ImagePaths, int Index, const QString& sFolderPath) {
+    if (!sFolderPath.isEmpty()) {
+        m_TV1->setPath(sFolderPath);
+        m_imageExplore->ExplorePath(m_TV1->path());
+        return;
+    }
+    if (Index >= 0 && Index < ImagePaths.size() && !ImagePaths.at(Index).isEmpty()) {
+        showViewerWith(ImagePaths, Index, true);
+        return;
+    }
+    m_ImgX->document().Clear();
+}
+
+void frmMain::showViewerWith(const QStringList& ImagePaths, int Index, bool setCommandOff) {
+    hide();
+    try {
+        frmViwer& shown = viewer();
+        shown.imgX().setZoom(1.0);
+        if (setCommandOff)
+            shown.setBCommand(false);
+        int index = Index;
+        shown.ViewImage(ImagePaths, index);
+    } catch (...) {
+        // Nothing to report: the browser comes back below.
+    }
+    // Some window of the program must stay on screen.
+    if (!m_viewer || !m_viewer->isVisible())
+        showBrowser();
+}
 
 frmViwer& frmMain::viewer() {
     if (!m_viewer)
@@ -54,8 +354,18 @@ void frmMain::showBrowser() {
     activateWindow();
 }
 
-void frmMain::CheckPath(const QString&) {
-    // TODO(issue 5): move the folder tree and the explorer to the image's folder.
+void frmMain::CheckPath(const QString& s) {
+    const QString folder = s.left(s.lastIndexOf(QLatin1Char('/')));
+    // Exact text: a folder named with other letter cases is another folder here.
+    if (folder + QLatin1Char('/') == m_TV1->path())
+        return;
+    m_TV1->setPath(folder);
+    m_imageExplore->ExplorePath(m_TV1->path());
+    m_imageExplore->SetSelectedFocus(s);
+}
+
+void frmMain::RefreshImages(const QString& p, const QString& pTo) {
+    m_imageExplore->UpdateAfterOperation(p, pTo);
 }
 
 void frmMain::viewerUnloaded() {

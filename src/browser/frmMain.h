@@ -1,34 +1,57 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QStringList>
 #include <memory>
 
 #include "components/Skin.h"
 #include "viewer/ViewerHost.h"
 
+class QSplitter;
+class QToolButton;
+
 namespace lorvane {
 
+class FolderTree;
 class ImageExplore;
+class ImgX;
 class Prompts;
 class Registry;
+class SpecialFolders;
 class frmViwer;
 
 // The browser window: the program's main window, alive for the whole process, hidden while the
-// viewer runs from the command line.
-// TODO(issue 5): the folder tree, the preview and its button bar.
+// viewer runs from the command line. The folder tree on the left chooses the folder the explorer
+// shows; the explorer's selection is previewed above it, under a bar of six buttons.
 class frmMain : public QMainWindow, public ViewerHost {
     Q_OBJECT
 
 public:
-    frmMain(Registry& registry, Prompts& prompts, QWidget* parent = nullptr);
+    frmMain(Registry& registry, Prompts& prompts, SpecialFolders& specialFolders,
+            QWidget* parent = nullptr);
     ~frmMain() override;
 
     Skin& Skin1() { return m_skin; }
     ImageExplore& ImageExplore1() { return *m_imageExplore; }
+    FolderTree& TV1() { return *m_TV1; }
+    ImgX& preview() { return *m_ImgX; }
+    QSplitter* Splitter1() const { return m_Splitter1; }
+    QSplitter* Splitter2() const { return m_Splitter2; }
+    QWidget* container() const { return m_container; }
+    QWidget* Toolbar() const { return m_Toolbar; }
+    QToolButton* cmdPrev() const { return m_cmdPrev; }
+    QToolButton* cmdNext() const { return m_cmdNext; }
+    QToolButton* cmdZoomIn() const { return m_cmdZoomIn; }
+    QToolButton* cmdZoomOut() const { return m_cmdZoomOut; }
+    QToolButton* cmdWallPaper() const { return m_cmdWallPaper; }
+    QToolButton* cmdView() const { return m_cmdView; }
 
     // The viewer window, created on first use.
     frmViwer& viewer();
     bool hasViewer() const { return m_viewer != nullptr; }
+
+    // Skins the window's parts in the skin engine's order; the skin file must be open.
+    void ApplySkin();
 
     // TODO(issue 8): make the program the opener of its image types / give them back.
     void AssociateImageTypes() {}
@@ -37,21 +60,71 @@ public:
     // Unloads the viewer (and later the folder picker) and ends the process.
     void EndMe();
 
+    // True once a click in the tree has explored a folder; from then on every selection change
+    // of the tree explores too.
+    bool FollowSelection() const { return m_FollowSelection; }
+    // The user's special folder by its shell id (0, the Desktop), with a trailing separator.
+    QString SpecialFolderPath(int id) const;
+
+    // The explorer's selection reports: an empty path or a folder empties the preview, a file
+    // is loaded into it (an undecodable one leaves it empty, without a message).
+    void ShowPreview(const QString& path);
+    // Hands the previewed file to the viewer as a one-image list. Some window of the program
+    // stays visible whatever happens.
+    void OpenPreviewInViewer();
+    void PreviewZoomIn();
+    void PreviewZoomOut();
+    // The explorer's request to open a folder or a list of images.
+    void OpenItem(const QStringList& ImagePaths, int Index, const QString& sFolderPath);
+
+    double twipsPerPixelX() const;
+    double twipsPerPixelY() const;
+
     // ViewerHost
     void showBrowser() override;
     void CheckPath(const QString& s) override;
+    void RefreshImages(const QString& p, const QString& pTo) override;
     void viewerUnloaded() override;
     void endProgram() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void buildLayout();
+    void buildToolbar();
+    QToolButton* addButton(const QString& iconKey, const QString& tooltip, int leftTwips);
+    void layoutWindow();
+    void layoutContainer();
+    void updatePreviewMouseTool();
+    void showViewerWith(const QStringList& ImagePaths, int Index, bool setCommandOff);
+    void onTreeClick();
+    void onFolderNotification();
+    void onRootSelected();
+    int toPixelsX(double twips) const;
+    int toPixelsY(double twips) const;
+
     Registry& m_registry;
     Prompts& m_prompts;
+    SpecialFolders& m_specialFolders;
     Skin m_skin;
     ImageExplore* m_imageExplore = nullptr;
+    FolderTree* m_TV1 = nullptr;
+    QSplitter* m_Splitter2 = nullptr;
+    QSplitter* m_Splitter1 = nullptr;
+    QWidget* m_container = nullptr;
+    QWidget* m_Toolbar = nullptr;
+    ImgX* m_ImgX = nullptr;
+    QToolButton* m_cmdPrev = nullptr;
+    QToolButton* m_cmdNext = nullptr;
+    QToolButton* m_cmdZoomIn = nullptr;
+    QToolButton* m_cmdZoomOut = nullptr;
+    QToolButton* m_cmdWallPaper = nullptr;
+    QToolButton* m_cmdView = nullptr;
     std::unique_ptr<frmViwer> m_viewer;
+    bool m_FollowSelection = false;
     bool m_ending = false;
 };
 

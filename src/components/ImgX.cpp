@@ -35,7 +35,8 @@ int clampedScroll(int scroll, int zoomed, int area) {
 
 }  // namespace
 
-ImgX::ImgX(QWidget* parent) : QWidget(parent), m_document(new ImageDocument(this)) {
+ImgX::ImgX(QWidget* parent)
+    : QWidget(parent), m_document(new ImageDocument(this)), m_background(kBackground) {
     setFocusPolicy(Qt::StrongFocus);
     // Every paint fills the whole update region itself.
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -94,6 +95,13 @@ int ImgX::maxScrollX() const {
 
 int ImgX::maxScrollY() const {
     return std::max(0, zoomedSize().height() - height());
+}
+
+void ImgX::setBackgroundColour(const QColor& colour) {
+    if (colour == m_background)
+        return;
+    m_background = colour;
+    update();
 }
 
 void ImgX::setDropEnabled(bool on) {
@@ -201,7 +209,7 @@ void ImgX::paintCheckerboard(QPainter& painter, const QRect& area) const {
 
 void ImgX::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    painter.fillRect(event->rect(), kBackground);
+    painter.fillRect(event->rect(), m_background);
     if (m_display.isNull()) {
         return;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QImage>
 #include <QPixmap>
 #include <QPoint>
@@ -47,6 +48,9 @@ public:
     // Whether dropped file lists are accepted and reported through OLEDragDrop.
     void setDropEnabled(bool on);
     bool dropEnabled() const { return m_dropEnabled; }
+    // The colour around the image (and of an empty control).
+    QColor backgroundColour() const { return m_background; }
+    void setBackgroundColour(const QColor& colour);
 
     // Where the zoomed image lies in control coordinates (it may reach past the edges).
     QRect imageRect() const;
@@ -92,6 +96,7 @@ private:
     int m_scrollX = 0;
     int m_scrollY = 0;
     bool m_dropEnabled = false;
+    QColor m_background;
 
     // The active image in a format the raster engine draws without converting per paint.
     QImage m_display;

@@ -50,6 +50,24 @@ void drawGlyph(QPainter& p, const QString& key) {
         line(10, 14, 18, 14);
         if (key == QLatin1String("zoomin32"))
             line(14, 10, 14, 18);
+    } else if (key == QLatin1String("wallpaper32")) {
+        // A screen on its stand, with a landscape on it.
+        p.drawRoundedRect(QRectF(4, 6, 24, 16), 1.5, 1.5);
+        line(16, 22, 16, 26);
+        line(11, 27, 21, 27);
+        line(7, 19, 13, 13);
+        line(13, 13, 17, 17);
+        line(17, 17, 20, 14);
+        line(20, 14, 25, 19);
+    } else if (key == QLatin1String("view32")) {
+        // A picture in a frame, with an arrow out of its corner: open it in the viewer.
+        p.drawRoundedRect(QRectF(4, 9, 19, 19), 1.5, 1.5);
+        line(8, 23, 12, 18);
+        line(12, 18, 15, 21);
+        line(15, 21, 19, 17);
+        line(17, 15, 27, 5);
+        line(20, 5, 27, 5);
+        line(27, 5, 27, 12);
     } else if (key == QLatin1String("fullscreen32")) {
         line(5, 11, 5, 5);
         line(5, 5, 11, 5);

@@ -10,6 +10,7 @@
 #include "explorer/ImageExplore.h"
 #include "platform/SingleInstance.h"
 #include "platform/fakes/FakeRegistry.h"
+#include "platform/fakes/FakeSpecialFolders.h"
 #include "platform/fakes/ScriptedPrompts.h"
 #include "viewer/frmViwer.h"
 
@@ -40,6 +41,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<FakeRegistry> m_registry;
     std::unique_ptr<ScriptedPrompts> m_prompts;
+    FakeSpecialFolders m_specialFolders;
     std::unique_ptr<frmMain> m_window;
 };
 
@@ -47,7 +49,7 @@ void LoadSequenceTest::init() {
     m_dir = std::make_unique<QTemporaryDir>();
     m_registry = std::make_unique<FakeRegistry>();
     m_prompts = std::make_unique<ScriptedPrompts>();
-    m_window = std::make_unique<frmMain>(*m_registry, *m_prompts);
+    m_window = std::make_unique<frmMain>(*m_registry, *m_prompts, m_specialFolders);
 }
 
 void LoadSequenceTest::cleanup() {

@@ -1,0 +1,509 @@
+#include <QDir>
+#include <QImage>
+#include <QListView>
+#include <QSignalSpy>
+#include <QSplitter>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+#include <cmath>
+#include <memory>
+
+#include "browser/FolderTree.h"
+#include "browser/frmMain.h"
+#include "components/ImgX.h"
+#include "explorer/ExtensionLists.h"
+#include "explorer/ImageExplore.h"
+#include "platform/fakes/FakeRegistry.h"
+#include "platform/fakes/FakeSpecialFolders.h"
+#include "platform/fakes/ScriptedPrompts.h"
+#include "viewer/frmViwer.h"
+
+using namespace lorvane;
+
+// A photo folder tree: A (a1, a2 and a subfolder), B (b1, b2), "case" and "Case" (the same name
+// in other letter cases), Desktop (one image) and odd files: a picture-loader file, a file that
+// is no image at all.
+class BrowserTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void windowNeverShrinksBelowTheMinimum();
+    void barIsAsWideAsThePreview_data();
+    void barIsAsWideAsThePreview();
+    void splitterBarsAre90Twips();
+
+    void startExploresNothing();
+    void selectionBeforeAnyClickScansNothing();
+    void clickInTheTreeExploresAndFollowsTheSelection();
+    void activatingANodeExploresIt();
+    void desktopRootExploresTheDesktopFolder();
+    void treePathIsWrittenAndReadBack_data();
+    void treePathIsWrittenAndReadBack();
+
+    void previewReactsToTheReportedPath_data();
+    void previewReactsToTheReportedPath();
+    void previewIsSmoothedOnWhite();
+    void zoomButtonsOnAnEmptyPreviewDoNothing();
+    void zoomButtonsStopPastTheirLimits();
+    void zoomSetsTheHandOnlyWhileTheImageExceedsThePreview();
+    void zoomSurvivesAnotherImage();
+    void buttonsStepTheExplorer();
+
+    void checkPathOfTheShownFolderRescansNothing();
+    void checkPathOfAnotherFolderMovesAndSelects_data();
+    void checkPathOfAnotherFolderMovesAndSelects();
+    void refreshImagesReachesTheExplorer();
+
+    void viewImageWithoutASourcePathKeepsTheBrowser_data();
+    void viewImageWithoutASourcePathKeepsTheBrowser();
+    void browseToViewerAndBack();
+    void viewerOnAnotherFolderReturnsToThatFolder();
+    void aWindowStaysVisibleWhenTheFileIsGone();
+    void openItemWithAFolderExploresIt();
+
+private:
+    QString path(const QString& relative) const { return m_dir->filePath(relative); }
+    void writeImage(const QString& relative, QSize size, QColor colour = Qt::darkCyan) const;
+    void clickNode(const QModelIndex& index);
+    void exploreByClick(const QString& folder);
+    void showPreviewOf(const QString& file);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<FakeRegistry> m_registry;
+    std::unique_ptr<ScriptedPrompts> m_prompts;
+    FakeSpecialFolders m_specialFolders;
+    std::unique_ptr<frmMain> m_window;
+};
+
+void BrowserTest::initTestCase() {
+    QStandardPaths::setTestModeEnabled(true);
+}
+
+void BrowserTest::writeImage(const QString& relative, QSize size, QColor colour) const {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    QVERIFY(image.save(path(relative), relative.endsWith(QLatin1String(".dib")) ? "BMP" : nullptr));
+}
+
+void BrowserTest::init() {
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    for (const char* folder : {"A/sub", "B", "case", "Case", "Desktop"})
+        QVERIFY(QDir(m_dir->path()).mkpath(QLatin1String(folder)));
+    writeImage(QStringLiteral("A/a1.png"), QSize(40, 30));
+    writeImage(QStringLiteral("A/a2.png"), QSize(800, 600), Qt::darkRed);
+    writeImage(QStringLiteral("B/b1.png"), QSize(20, 20));
+    writeImage(QStringLiteral("B/b2.png"), QSize(20, 20));
+    writeImage(QStringLiteral("case/c.png"), QSize(8, 8));
+    writeImage(QStringLiteral("Case/c1.png"), QSize(8, 8));
+    writeImage(QStringLiteral("Case/c2.png"), QSize(8, 8));
+    writeImage(QStringLiteral("Desktop/d.png"), QSize(8, 8));
+    writeImage(QStringLiteral("A/icon.dib"), QSize(16, 16));
+    QFile broken(path(QStringLiteral("A/broken.jpg")));
+    QVERIFY(broken.open(QIODevice::WriteOnly));
+    broken.write("this is no picture");
+    broken.close();
+
+    m_specialFolders.setPath(SpecialFolders::kDesktop, path(QStringLiteral("Desktop/")));
+    m_registry = std::make_unique<FakeRegistry>();
+    m_prompts = std::make_unique<ScriptedPrompts>();
+    m_window = std::make_unique<frmMain>(*m_registry, *m_prompts, m_specialFolders);
+    m_window->ImageExplore1().SetExt(QString(ExplorerExtensions));
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+void BrowserTest::cleanup() {
+    m_window.reset();
+    m_prompts.reset();
+    m_registry.reset();
+    m_dir.reset();
+}
+
+void BrowserTest::clickNode(const QModelIndex& index) {
+    FolderTree& tree = m_window->TV1();
+    tree.scrollTo(index);
+    const QRect rect = tree.visualRect(index);
+    QVERIFY(rect.isValid());
+    QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, rect.center());
+}
+
+void BrowserTest::exploreByClick(const QString& folder) {
+    const QModelIndex index = m_window->TV1().indexOf(path(folder));
+    clickNode(index);
+    QCOMPARE(m_window->TV1().path(), path(folder) + QLatin1Char('/'));
+}
+
+void BrowserTest::showPreviewOf(const QString& file) {
+    m_window->ShowPreview(path(file));
+    QCOMPARE(m_window->preview().document().FileName(), path(file));
+}
+
+// ---- Layout ----------------------------------------------------------------------------------
+
+void BrowserTest::windowNeverShrinksBelowTheMinimum() {
+    const int minWidth = int(std::lround(3700 / m_window->twipsPerPixelX()));
+    const int minHeight = int(std::lround(2400 / m_window->twipsPerPixelY()));
+    m_window->resize(40, 30);
+    QTRY_VERIFY(m_window->width() >= minWidth && m_window->height() >= minHeight);
+    QVERIFY(m_window->Splitter2()->width() > 0);
+    QVERIFY(m_window->Splitter2()->geometry().bottom() < m_window->centralWidget()->height());
+}
+
+void BrowserTest::barIsAsWideAsThePreview_data() {
+    QTest::addColumn<QSize>("windowSize");
+    QTest::addColumn<int>("treeWidth");
+    QTest::newRow("design size") << QSize() << -1;
+    QTest::newRow("wide window") << QSize(1200, 700) << -1;
+    QTest::newRow("tree dragged wider") << QSize() << 400;
+    QTest::newRow("tree dragged narrow") << QSize(900, 600) << 60;
+}
+
+void BrowserTest::barIsAsWideAsThePreview() {
+    QFETCH(QSize, windowSize);
+    QFETCH(int, treeWidth);
+    if (windowSize.isValid())
+        m_window->resize(windowSize);
+    if (treeWidth >= 0) {
+        const int total =
+            m_window->Splitter2()->sizes().at(0) + m_window->Splitter2()->sizes().at(1);
+        m_window->Splitter2()->setSizes({treeWidth, total - treeWidth});
+    }
+    QWidget* bar = m_window->Toolbar();
+    ImgX& preview = m_window->preview();
+    QTRY_COMPARE(bar->width(), preview.width());
+    QCOMPARE(bar->mapTo(m_window.get(), QPoint()).x(), preview.mapTo(m_window.get(), QPoint()).x());
+    // The preview and the explorer fill the container below the bar.
+    QWidget* container = m_window->container();
+    QVERIFY(m_window->Splitter1()->geometry().top() > bar->geometry().bottom());
+    QVERIFY(m_window->Splitter1()->geometry().bottom() < container->height());
+    QVERIFY(m_window->Splitter1()->width() > container->width() * 9 / 10);
+}
+
+void BrowserTest::splitterBarsAre90Twips() {
+    QCOMPARE(m_window->Splitter2()->handleWidth(),
+             int(std::lround(90 / m_window->twipsPerPixelX())));
+    QCOMPARE(m_window->Splitter1()->handleWidth(),
+             int(std::lround(90 / m_window->twipsPerPixelY())));
+    const QList<int> panes = m_window->Splitter1()->sizes();
+    QVERIFY(panes.at(0) > 0 && panes.at(1) > 0);
+}
+
+// ---- Folder tree -----------------------------------------------------------------------------
+
+void BrowserTest::startExploresNothing() {
+    QVERIFY(m_window->ImageExplore1().ImagePaths().isEmpty());
+    QCOMPARE(m_window->preview().document().Count(), 0);
+    m_window->TV1().setFocus();
+    QApplication::processEvents();
+    QVERIFY(m_window->ImageExplore1().ImagePaths().isEmpty());
+}
+
+void BrowserTest::selectionBeforeAnyClickScansNothing() {
+    FolderTree& tree = m_window->TV1();
+    QSignalSpy reports(&m_window->ImageExplore1(), &ImageExplore::CurrSelectedImage);
+    tree.setPath(path(QStringLiteral("A")));
+    tree.setFocus();
+    QTest::keyClick(&tree, Qt::Key_Down);
+    QVERIFY(tree.path() != path(QStringLiteral("A/")));
+    QVERIFY(!m_window->FollowSelection());
+    QCOMPARE(reports.count(), 0);
+    QVERIFY(m_window->ImageExplore1().ImagePaths().isEmpty());
+}
+
+void BrowserTest::clickInTheTreeExploresAndFollowsTheSelection() {
+    FolderTree& tree = m_window->TV1();
+    QSignalSpy reports(&m_window->ImageExplore1(), &ImageExplore::CurrSelectedImage);
+    tree.setPath(path(QStringLiteral("A")));
+    exploreByClick(QStringLiteral("B"));
+    QVERIFY(m_window->FollowSelection());
+    QCOMPARE(m_window->ImageExplore1().ImagePaths(),
+             QStringList({path(QStringLiteral("B/b1.png")), path(QStringLiteral("B/b2.png"))}));
+    // One scan for one click: a report of "" and one of the first item.
+    QCOMPARE(reports.count(), 2);
+    QCOMPARE(m_window->preview().document().FileName(), path(QStringLiteral("B/b1.png")));
+
+    // From now on a move by keys explores: B is followed by "Case" and "case" by name order.
+    reports.clear();
+    tree.setFocus();
+    QTest::keyClick(&tree, Qt::Key_Up);
+    QCOMPARE(tree.path(), path(QStringLiteral("A/")));
+    QVERIFY(!reports.isEmpty());
+    QCOMPARE(m_window->ImageExplore1().ImagePaths().first(), path(QStringLiteral("A/a1.png")));
+}
+
+void BrowserTest::activatingANodeExploresIt() {
+    FolderTree& tree = m_window->TV1();
+    tree.setPath(path(QStringLiteral("B")));
+    tree.setFocus();
+    QTest::keyClick(&tree, Qt::Key_Return);
+    QCOMPARE(m_window->ImageExplore1().ImagePaths().size(), 2);
+    QVERIFY(!m_window->FollowSelection());
+}
+
+void BrowserTest::desktopRootExploresTheDesktopFolder() {
+    clickNode(m_window->TV1().desktopIndex());
+    QCOMPARE(m_window->TV1().path(), QString());
+    QCOMPARE(m_window->ImageExplore1().ImagePaths(),
+             QStringList{path(QStringLiteral("Desktop/d.png"))});
+    // The root has no path of its own, so the click does not start following the selection.
+    QVERIFY(!m_window->FollowSelection());
+}
+
+void BrowserTest::treePathIsWrittenAndReadBack_data() {
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<QString>("readBack");
+    QTest::newRow("folder") << "A/sub"
+                            << "A/sub/";
+    QTest::newRow("trailing separator") << "B/"
+                                        << "B/";
+    QTest::newRow("letter case is kept apart") << "Case"
+                                               << "Case/";
+    QTest::newRow("missing folder: its parent") << "A/gone"
+                                                << "A/";
+}
+
+void BrowserTest::treePathIsWrittenAndReadBack() {
+    QFETCH(QString, written);
+    QFETCH(QString, readBack);
+    QSignalSpy reports(&m_window->ImageExplore1(), &ImageExplore::CurrSelectedImage);
+    m_window->TV1().setPath(path(written));
+    QCOMPARE(m_window->TV1().path(), path(readBack));
+    QCOMPARE(reports.count(), 0);
+}
+
+// ---- Preview ---------------------------------------------------------------------------------
+
+void BrowserTest::previewReactsToTheReportedPath_data() {
+    QTest::addColumn<QString>("reported");
+    QTest::addColumn<bool>("showsImage");
+    QTest::addColumn<bool>("hasSourcePath");
+    QTest::newRow("empty path") << "" << false << false;
+    QTest::newRow("folder") << "A/sub" << false << false;
+    QTest::newRow("image file") << "B/b1.png" << true << true;
+    QTest::newRow("picture-loader file") << "A/icon.dib" << true << false;
+    QTest::newRow("undecodable file") << "A/broken.jpg" << false << false;
+    QTest::newRow("missing file") << "A/gone.png" << false << false;
+}
+
+void BrowserTest::previewReactsToTheReportedPath() {
+    QFETCH(QString, reported);
+    QFETCH(bool, showsImage);
+    QFETCH(bool, hasSourcePath);
+    showPreviewOf(QStringLiteral("A/a2.png"));
+    ImgX& preview = m_window->preview();
+    preview.setMouseTool(ImgX::MouseHand);
+    m_window->ShowPreview(reported.isEmpty() ? QString() : path(reported));
+    QCOMPARE(preview.document().Count() > 0, showsImage);
+    QCOMPARE(preview.document().FileName(), hasSourcePath ? path(reported) : QString());
+    if (showsImage)
+        QCOMPARE(preview.mouseTool(), int(ImgX::MouseNone));
+    QVERIFY(m_prompts->messages().isEmpty());
+}
+
+void BrowserTest::previewIsSmoothedOnWhite() {
+    ImgX& preview = m_window->preview();
+    QVERIFY(preview.antiAliasDisplay());
+    showPreviewOf(QStringLiteral("B/b1.png"));
+    const QImage shot = preview.grab().toImage();
+    QCOMPARE(QColor(shot.pixel(1, 1)), QColor(Qt::white));
+    QCOMPARE(QColor(shot.pixel(shot.width() / 2, shot.height() / 2)), QColor(Qt::darkCyan));
+}
+
+void BrowserTest::zoomButtonsOnAnEmptyPreviewDoNothing() {
+    ImgX& preview = m_window->preview();
+    preview.setZoom(1.5);
+    for (QToolButton* button : {m_window->cmdZoomIn(), m_window->cmdZoomOut()}) {
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(preview.zoom(), 1.5);
+    }
+}
+
+void BrowserTest::zoomButtonsStopPastTheirLimits() {
+    ImgX& preview = m_window->preview();
+    showPreviewOf(QStringLiteral("A/a1.png"));
+    for (int click = 0; click < 30; ++click)
+        QTest::mouseClick(m_window->cmdZoomIn(), Qt::LeftButton);
+    // The first step past 1600 % is the last one.
+    QVERIFY(qFuzzyCompare(preview.zoom(), std::pow(1.25, 13)));
+    preview.setZoom(1.0);
+    for (int click = 0; click < 40; ++click)
+        QTest::mouseClick(m_window->cmdZoomOut(), Qt::LeftButton);
+    // The first step below 0.5 % is the last one.
+    QVERIFY(qFuzzyCompare(preview.zoom(), std::pow(0.75, 19)));
+}
+
+void BrowserTest::zoomSetsTheHandOnlyWhileTheImageExceedsThePreview() {
+    ImgX& preview = m_window->preview();
+    showPreviewOf(QStringLiteral("A/a1.png"));  // 40 x 30
+    for (int click = 0; click < 14; ++click) {
+        QTest::mouseClick(m_window->cmdZoomIn(), Qt::LeftButton);
+        const bool exceeds =
+            preview.width() < 40 * preview.zoom() || preview.height() < 30 * preview.zoom();
+        QCOMPARE(preview.mouseTool(), exceeds ? int(ImgX::MouseHand) : int(ImgX::MouseNone));
+    }
+    QCOMPARE(preview.mouseTool(), int(ImgX::MouseHand));
+    for (int click = 0; click < 14; ++click)
+        QTest::mouseClick(m_window->cmdZoomOut(), Qt::LeftButton);
+    QCOMPARE(preview.mouseTool(), int(ImgX::MouseNone));
+}
+
+void BrowserTest::zoomSurvivesAnotherImage() {
+    showPreviewOf(QStringLiteral("A/a1.png"));
+    QTest::mouseClick(m_window->cmdZoomOut(), Qt::LeftButton);
+    showPreviewOf(QStringLiteral("B/b1.png"));
+    QCOMPARE(m_window->preview().zoom(), 0.75);
+}
+
+void BrowserTest::buttonsStepTheExplorer() {
+    exploreByClick(QStringLiteral("B"));
+    QTest::mouseClick(m_window->cmdNext(), Qt::LeftButton);
+    QTRY_COMPARE(m_window->preview().document().FileName(), path(QStringLiteral("B/b2.png")));
+    QTest::mouseClick(m_window->cmdPrev(), Qt::LeftButton);
+    QTRY_COMPARE(m_window->preview().document().FileName(), path(QStringLiteral("B/b1.png")));
+    QCOMPARE(m_window->cmdWallPaper()->toolTip(), QStringLiteral("Set as wallpaper"));
+    QCOMPARE(m_window->cmdView()->toolTip(), QStringLiteral("View Image"));
+}
+
+// ---- CheckPath and RefreshImages -------------------------------------------------------------
+
+void BrowserTest::checkPathOfTheShownFolderRescansNothing() {
+    exploreByClick(QStringLiteral("A"));
+    ImageExplore& explorer = m_window->ImageExplore1();
+    explorer.SetSelectedFocus(path(QStringLiteral("A/a2.png")));
+    QSignalSpy reports(&explorer, &ImageExplore::CurrSelectedImage);
+    m_window->CheckPath(path(QStringLiteral("A/a1.png")));
+    QCOMPARE(reports.count(), 0);
+    QCOMPARE(explorer.SelectedPath(), path(QStringLiteral("A/a2.png")));
+}
+
+void BrowserTest::checkPathOfAnotherFolderMovesAndSelects_data() {
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("image");
+    QTest::newRow("other folder") << "A"
+                                  << "B/b2.png";
+    QTest::newRow("other letter case") << "case"
+                                       << "Case/c2.png";
+    QTest::newRow("nothing shown yet") << ""
+                                       << "B/b2.png";
+}
+
+void BrowserTest::checkPathOfAnotherFolderMovesAndSelects() {
+    QFETCH(QString, shown);
+    QFETCH(QString, image);
+    if (!shown.isEmpty())
+        exploreByClick(shown);
+    ImageExplore& explorer = m_window->ImageExplore1();
+    QSignalSpy reports(&explorer, &ImageExplore::CurrSelectedImage);
+    const QString file = path(image);
+    const QString folder = file.left(file.lastIndexOf(QLatin1Char('/')) + 1);
+    m_window->CheckPath(file);
+    QCOMPARE(m_window->TV1().path(), folder);
+    QVERIFY(explorer.ImagePaths().contains(file));
+    QCOMPARE(explorer.SelectedPath(), file);
+    // The scan reports as always; the selection of the image itself is not reported.
+    QVERIFY(!reports.isEmpty());
+    QCOMPARE(reports.first().first().toString(), QString());
+    for (const QList<QVariant>& report : reports)
+        QVERIFY(report.first().toString() != file);
+}
+
+void BrowserTest::refreshImagesReachesTheExplorer() {
+    exploreByClick(QStringLiteral("B"));
+    const QString from = path(QStringLiteral("B/b2.png"));
+    const QString to = path(QStringLiteral("B/b3.png"));
+    QVERIFY(QFile::rename(from, to));
+    m_window->RefreshImages(from, to);
+    QVERIFY(m_window->ImageExplore1().ImagePaths().contains(to));
+    QVERIFY(!m_window->ImageExplore1().ImagePaths().contains(from));
+}
+
+// ---- Viewing ---------------------------------------------------------------------------------
+
+void BrowserTest::viewImageWithoutASourcePathKeepsTheBrowser_data() {
+    QTest::addColumn<QString>("previewed");
+    QTest::newRow("empty preview") << "";
+    QTest::newRow("picture-loader file") << "A/icon.dib";
+}
+
+void BrowserTest::viewImageWithoutASourcePathKeepsTheBrowser() {
+    QFETCH(QString, previewed);
+    m_window->ShowPreview(previewed.isEmpty() ? QString() : path(previewed));
+    QTest::mouseClick(m_window->cmdView(), Qt::LeftButton);
+    QTest::mouseDClick(&m_window->preview(), Qt::LeftButton);
+    QVERIFY(m_window->isVisible());
+    QVERIFY(!m_window->hasViewer());
+}
+
+void BrowserTest::browseToViewerAndBack() {
+    exploreByClick(QStringLiteral("A"));
+    ImageExplore& explorer = m_window->ImageExplore1();
+    // The subfolder comes first; Next steps to the first image.
+    QTest::mouseClick(m_window->cmdNext(), Qt::LeftButton);
+    QTRY_COMPARE(m_window->preview().document().FileName(), path(QStringLiteral("A/a1.png")));
+    m_window->preview().setZoom(2.0);
+
+    QTest::mouseClick(m_window->cmdView(), Qt::LeftButton);
+    QVERIFY(!m_window->isVisible());
+    QVERIFY(m_window->hasViewer());
+    frmViwer& viewer = m_window->viewer();
+    QVERIFY(viewer.isVisible());
+    QCOMPARE(viewer.ImagePaths(), QStringList{path(QStringLiteral("A/a1.png"))});
+    QCOMPARE(viewer.imgX().document().FileName(), path(QStringLiteral("A/a1.png")));
+    QVERIFY(!viewer.bCommand());
+
+    QSignalSpy reports(&explorer, &ImageExplore::CurrSelectedImage);
+    QTest::keyClick(&viewer, Qt::Key_Return);
+    QVERIFY(m_window->isVisible());
+    QVERIFY(!viewer.isVisible());
+    QCOMPARE(m_window->TV1().path(), path(QStringLiteral("A/")));
+    QCOMPARE(reports.count(), 0);
+    QCOMPARE(explorer.SelectedPath(), path(QStringLiteral("A/a1.png")));
+
+    // A double click on the preview opens it too.
+    QTest::mouseDClick(&m_window->preview(), Qt::LeftButton);
+    QVERIFY(!m_window->isVisible());
+    QVERIFY(m_window->viewer().isVisible());
+}
+
+void BrowserTest::viewerOnAnotherFolderReturnsToThatFolder() {
+    exploreByClick(QStringLiteral("A"));
+    const QStringList list{path(QStringLiteral("B/b1.png")), path(QStringLiteral("B/b2.png"))};
+    m_window->OpenItem(list, 1, QString());
+    QVERIFY(!m_window->isVisible());
+    frmViwer& viewer = m_window->viewer();
+    QCOMPARE(viewer.ImagePaths(), list);
+    QCOMPARE(viewer.CurrentIndex(), 1);
+
+    QTest::keyClick(&viewer, Qt::Key_Return);
+    QVERIFY(m_window->isVisible());
+    QCOMPARE(m_window->TV1().path(), path(QStringLiteral("B/")));
+    QCOMPARE(m_window->ImageExplore1().SelectedPath(), path(QStringLiteral("B/b2.png")));
+}
+
+void BrowserTest::aWindowStaysVisibleWhenTheFileIsGone() {
+    showPreviewOf(QStringLiteral("B/b1.png"));
+    QVERIFY(QFile::remove(path(QStringLiteral("B/b1.png"))));
+    QTest::mouseClick(m_window->cmdView(), Qt::LeftButton);
+    QVERIFY(m_window->isVisible() || (m_window->hasViewer() && m_window->viewer().isVisible()));
+}
+
+void BrowserTest::openItemWithAFolderExploresIt() {
+    m_window->OpenItem({}, 0, path(QStringLiteral("B")));
+    QCOMPARE(m_window->TV1().path(), path(QStringLiteral("B/")));
+    QCOMPARE(m_window->ImageExplore1().ImagePaths().size(), 2);
+    showPreviewOf(QStringLiteral("B/b1.png"));
+    m_window->OpenItem({QString()}, 0, QString());
+    QCOMPARE(m_window->preview().document().Count(), 0);
+    QVERIFY(m_window->isVisible());
+}
+
+QTEST_MAIN(BrowserTest)
+#include "tst_browser.moc"
