@@ -6,6 +6,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
 
 #include <cmath>
 
@@ -173,22 +174,36 @@ void ImgX::updateCursor() {
 }
 
 const QPixmap& ImgX::reducedCopy(QSize size) {
-    if (m_reduced.isNull() || m_reducedKey != m_display.cacheKey() || m_reducedSize != size ||
-        m_reducedSmooth != m_antiAlias) {
-        const Qt::TransformationMode mode =
-            m_antiAlias ? Qt::SmoothTransformation : Qt::FastTransformation;
-        // The screen-sized copy made by the decode cache is a far cheaper source than the
-        // full image whenever it is large enough.
-        const QImage& preview = m_document->displayPreview();
-        const bool previewServes = !preview.isNull() && size.width() <= preview.width() &&
-                                   size.height() <= preview.height();
-        const QImage& source = previewServes ? preview : m_display;
-        m_reduced = QPixmap::fromImage(
-            source.size() == size ? source : source.scaled(size, Qt::IgnoreAspectRatio, mode));
-        m_reducedKey = m_display.cacheKey();
-        m_reducedSize = size;
-        m_reducedSmooth = m_antiAlias;
+    const bool sameImage = !m_reduced.isNull() && m_reducedKey == m_display.cacheKey();
+    if (sameImage && m_reducedSize == size &&
+        (m_reducedSmooth == m_antiAlias || m_sharpenPending)) {
+        return m_reduced;
     }
+    // The screen-sized copy made by the decode cache is a far cheaper source than the full image
+    // whenever it is large enough.
+    const QImage& preview = m_document->displayPreview();
+    const bool previewServes =
+        !preview.isNull() && size.width() <= preview.width() && size.height() <= preview.height();
+    const QImage& source = previewServes ? preview : m_display;
+    Qt::TransformationMode mode = m_antiAlias ? Qt::SmoothTransformation : Qt::FastTransformation;
+    // A new large image without a ready copy: a quick copy is shown at once and sharpened right
+    // after, so the picture does not wait for the smooth scale.
+    const bool large =
+        qint64(source.width()) * source.height() > 4 * qint64(size.width()) * size.height();
+    m_sharpenPending = false;
+    if (m_antiAlias && !sameImage && large) {
+        mode = Qt::FastTransformation;
+        m_sharpenPending = true;
+        QTimer::singleShot(0, this, [this] {
+            m_sharpenPending = false;
+            update();
+        });
+    }
+    m_reduced = QPixmap::fromImage(
+        source.size() == size ? source : source.scaled(size, Qt::IgnoreAspectRatio, mode));
+    m_reducedKey = m_display.cacheKey();
+    m_reducedSize = size;
+    m_reducedSmooth = mode == Qt::SmoothTransformation;
     return m_reduced;
 }
 

@@ -105,6 +105,7 @@ private:
     qint64 m_reducedKey = 0;
     QSize m_reducedSize;
     bool m_reducedSmooth = false;
+    bool m_sharpenPending = false;  // a quick copy is shown; the smooth one follows
 
     bool m_panning = false;
     QPoint m_panLast;

@@ -46,6 +46,7 @@ private Q_SLOTS:
     void paintsAReducedImageWithItsColours_data();
     void paintsAReducedImageWithItsColours();
     void transparentPixelsShowACheckerboard();
+    void largeNewImageIsShownAtOnceThenSharpened();
 };
 
 void ImgXTest::centresTheImageOnEachAxis_data() {
@@ -317,6 +318,25 @@ void ImgXTest::transparentPixelsShowACheckerboard() {
     QVERIFY(inside != background());
     QVERIFY(shown.pixelColor(200, 150) != shown.pixelColor(208, 150));  // squares alternate
     QCOMPARE(shown.pixelColor(20, 20), background());
+}
+
+void ImgXTest::largeNewImageIsShownAtOnceThenSharpened() {
+    // One-pixel black and white stripes: a quick scale keeps pure black or white, a smooth one
+    // averages them to grey.
+    QImage stripes(1600, 1200, QImage::Format_RGB32);
+    for (int y = 0; y < stripes.height(); ++y)
+        for (int x = 0; x < stripes.width(); ++x)
+            stripes.setPixel(x, y, x % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+    m_view->setAntiAliasDisplay(true);
+    m_view->setZoom(0.25);
+    m_view->document().LoadFromPicture(stripes);
+    const QPoint centre(m_view->width() / 2, m_view->height() / 2);
+    const auto isGrey = [](QColor c) { return c.red() > 60 && c.red() < 200; };
+    QVERIFY(!isGrey(m_view->grab().toImage().pixelColor(centre)));
+    QTRY_VERIFY_WITH_TIMEOUT(isGrey(m_view->grab().toImage().pixelColor(centre)), 2000);
+    // A zoom change of the same image is drawn smooth straight away.
+    m_view->setZoom(0.2);
+    QVERIFY(isGrey(m_view->grab().toImage().pixelColor(centre)));
 }
 
 QTEST_MAIN(ImgXTest)
