@@ -459,5 +459,8 @@ void AssocTest::tableKeepsItsOddEntries() {
 
 }  // namespace lorvane
 
-QTEST_GUILESS_MAIN(lorvane::AssocTest)
+QObject* newAssocTest() {
+    return new lorvane::AssocTest;
+}
+
 #include "tst_assoc.moc"
