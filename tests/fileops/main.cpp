@@ -1,0 +1,14 @@
+#include <QCoreApplication>
+#include <QTest>
+
+#include "tst_shell.h"
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    int failed = 0;
+    {
+        lorvane::TestShellFileOperation test;
+        failed += QTest::qExec(&test, argc, argv);
+    }
+    return failed;
+}
