@@ -1,6 +1,7 @@
 #include <QCoreApplication>
 #include <QTest>
 
+#include "tst_runfileoperation.h"
 #include "tst_shell.h"
 
 int main(int argc, char** argv) {
@@ -8,6 +9,10 @@ int main(int argc, char** argv) {
     int failed = 0;
     {
         lorvane::TestShellFileOperation test;
+        failed += QTest::qExec(&test, argc, argv);
+    }
+    {
+        lorvane::TestRunFileOperation test;
         failed += QTest::qExec(&test, argc, argv);
     }
     return failed;
