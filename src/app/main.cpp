@@ -7,6 +7,9 @@
 #include "platform/QtPrompts.h"
 #include "platform/SingleInstance.h"
 #include "platform/SpecialFolders.h"
+#include "platform/XdgAssociationNotifier.h"
+#include "platform/XdgAssociationRegistry.h"
+#include "platform/XdgLocations.h"
 
 int main(int argc, char* argv[]) {
     using namespace lorvane;
@@ -16,13 +19,18 @@ int main(int argc, char* argv[]) {
         return 0;
 
     QApplication app(argc, argv);
-    HiveFileRegistry registry(HiveFileRegistry::defaultPath());
+    const QString programFolder = QApplication::applicationDirPath();
+    HiveFileRegistry hive(HiveFileRegistry::defaultPath());
+    // The class keys of the image types are also the desktop's own associations.
+    const XdgLocations xdg = XdgLocations::fromEnvironment();
+    XdgAssociationRegistry registry(hive, xdg, programFolder + QStringLiteral("/icons/icon.svg"));
+    XdgAssociationNotifier notifier(xdg);
     QtPrompts prompts;
     XdgSpecialFolders specialFolders;
     frmMain window(registry, prompts, specialFolders);
+    window.setAssociationServices(notifier, programFolder);
     const QString commandText = CommandTextFromArguments(QApplication::arguments().mid(1));
-    if (RunLoadSequence(window, commandText, QApplication::applicationDirPath()) ==
-        StartOutcome::Ended)
+    if (RunLoadSequence(window, commandText, programFolder) == StartOutcome::Ended)
         return 0;
     return QApplication::exec();
 }

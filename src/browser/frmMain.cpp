@@ -7,6 +7,8 @@
 #include <QSplitter>
 #include <QToolButton>
 
+#include "assoc/ImageTypeAssociations.h"
+#include "assoc/ModAssoc.h"
 #include "browser/FolderTree.h"
 #include "components/ImgX.h"
 #include "components/PictureLoader.h"
@@ -72,6 +74,25 @@ frmMain::frmMain(Registry& registry, Prompts& prompts, SpecialFolders& specialFo
 }
 
 frmMain::~frmMain() = default;
+
+void frmMain::setAssociationServices(AssociationNotifier& notifier, const QString& programFolder) {
+    m_associationNotifier = &notifier;
+    m_programFolder = programFolder;
+}
+
+void frmMain::AssociateImageTypes() {
+    if (!m_associationNotifier)
+        return;
+    ModAssoc assoc(m_registry, *m_associationNotifier, AssocEnvironment{m_programFolder});
+    lorvane::AssociateImageTypes(assoc, m_prompts);
+}
+
+void frmMain::DeassociateImageTypes() {
+    if (!m_associationNotifier)
+        return;
+    ModAssoc assoc(m_registry, *m_associationNotifier, AssocEnvironment{m_programFolder});
+    lorvane::DeassociateImageTypes(assoc);
+}
 
 void frmMain::buildLayout() {
     auto* client = new QWidget(this);

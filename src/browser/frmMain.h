@@ -17,6 +17,7 @@ class ImageExplore;
 class ImgX;
 class Prompts;
 class Registry;
+class AssociationNotifier;
 class SpecialFolders;
 class frmViwer;
 
@@ -53,9 +54,13 @@ public:
     // Skins the window's parts in the skin engine's order; the skin file must be open.
     void ApplySkin();
 
-    // TODO(issue 8): make the program the opener of its image types / give them back.
-    void AssociateImageTypes() {}
-    void DeassociateImageTypes() {}
+    // Where the association step finds its services; without them (tests of other roads) the
+    // two operations below do nothing.
+    void setAssociationServices(AssociationNotifier& notifier, const QString& programFolder);
+    // Makes the program the opener of its image types, asking about types another program has
+    // taken since; gives them back to their former openers.
+    void AssociateImageTypes();
+    void DeassociateImageTypes();
 
     // Unloads the viewer (and later the folder picker) and ends the process.
     void EndMe();
@@ -108,6 +113,8 @@ private:
 
     Registry& m_registry;
     Prompts& m_prompts;
+    AssociationNotifier* m_associationNotifier = nullptr;
+    QString m_programFolder;
     SpecialFolders& m_specialFolders;
     Skin m_skin;
     ImageExplore* m_imageExplore = nullptr;
