@@ -21,6 +21,8 @@
 #include "components/PictureLoader.h"
 #include "components/Skin.h"
 #include "explorer/ExtensionLists.h"
+#include "fileops/FileOperationRunner.h"
+#include "fileops/ViewerFileOperation.h"
 #include "platform/Prompts.h"
 #include "settings/CRegister.h"
 #include "settings/ViewerSettings.h"
@@ -122,7 +124,7 @@ void frmViwer::buildMenus() {
             m_shortcuts.append({action, shortcut});
         }
         if constexpr (std::is_same_v<decltype(slot), std::nullptr_t>) {
-            // TODO(issues 6 and 7): the file operations, dialogs, printing, wallpaper, help and
+            // TODO(issue 7): the dialogs, printing, wallpaper, help and
             // About box arrive with their own issues; until then the items are shown disabled.
             action->setEnabled(false);
         } else {
@@ -145,11 +147,15 @@ void frmViwer::buildMenus() {
             [this] { ReturnToBrowser(); });
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("Edit"));
-    addItem(edit, QStringLiteral("Copy To"), QKeySequence(Qt::CTRL | Qt::Key_C), nullptr);
-    addItem(edit, QStringLiteral("Move To"), QKeySequence(Qt::CTRL | Qt::Key_M), nullptr);
+    addItem(edit, QStringLiteral("Copy To"), QKeySequence(Qt::CTRL | Qt::Key_C),
+            [this] { RunFileOperation(kCopyTo); });
+    addItem(edit, QStringLiteral("Move To"), QKeySequence(Qt::CTRL | Qt::Key_M),
+            [this] { RunFileOperation(kMoveTo); });
     addItem(edit, QStringLiteral("Copy Image"), QKeySequence(Qt::CTRL | Qt::Key_G), nullptr);
-    addItem(edit, QStringLiteral("Delete     "), QKeySequence(Qt::Key_Delete), nullptr);
-    addItem(edit, QStringLiteral("Rename"), QKeySequence(Qt::Key_F2), nullptr);
+    addItem(edit, QStringLiteral("Delete     "), QKeySequence(Qt::Key_Delete),
+            [this] { DeleteCurrentImage(); });
+    addItem(edit, QStringLiteral("Rename"), QKeySequence(Qt::Key_F2),
+            [this] { RunFileOperation(kRename); });
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("View"));
     addItem(view, QStringLiteral("Full Screen"), QKeySequence(Qt::CTRL | Qt::Key_F),
@@ -474,6 +480,41 @@ void frmViwer::ShowPreviousImage() {
     ViewImage(m_imagePaths, p);
 }
 
+void frmViwer::RunFileOperation(int opType) {
+    if (!m_fileOperations || m_imagePaths.isEmpty())
+        return;
+    const ViewerFileOperationResult result = ViewerFileOperation::Run(
+        *m_fileOperations, opType, m_imagePaths, m_currentIndex, m_bCommand, this);
+    if (!result.changed)
+        return;
+    if (result.refreshBrowser)
+        m_host.RefreshImages(result.refreshFrom, result.refreshTo);
+    if (result.renamed) {
+        m_imagePaths = result.ImagePaths;
+        setWindowTitle(ViewerTitle(m_imagePaths.at(m_currentIndex)));
+        UpdateStatusBar();
+        return;
+    }
+    if (result.emptied) {
+        // Nothing is left to show or to step to until another image is opened.
+        if (m_slideShowOn)
+            ToggleSlideShow();
+        m_imagePaths.clear();
+        m_currentIndex = 0;
+        m_imgX->document().Clear();
+        setWindowTitle(QStringLiteral("Lorvane"));
+        for (QLabel* panel : std::as_const(m_panels))
+            panel->clear();
+        return;
+    }
+    int index = result.CurrentIndex;
+    ViewImage(result.ImagePaths, index);
+}
+
+void frmViwer::DeleteCurrentImage() {
+    RunFileOperation(kDeleteToTrash);
+}
+
 bool frmViwer::isSlideShowOn() const {
     return m_slideShowOn;
 }
@@ -727,8 +768,9 @@ void frmViwer::handleKey(int key, Qt::KeyboardModifiers modifiers) {
             processPendingEvents(2);
             break;
         case Qt::Key_Delete:
-            // TODO(issue 6): in full screen Delete deletes the current image (the menu shortcut is
-            // hidden with the menus there).
+            // The menu's shortcut is hidden with the menus in full screen.
+            if (m_isFullScreen)
+                DeleteCurrentImage();
             break;
         case Qt::Key_F:
             ToggleFullScreen();

@@ -16,6 +16,7 @@ class QToolBar;
 
 namespace lorvane {
 
+class FileOperationRunner;
 class ImgX;
 class Prompts;
 class Registry;
@@ -49,6 +50,12 @@ public:
     // image area; the list and position are kept.
     void ViewImage(const QStringList& FilePaths, int& Index);
     void ReloadCurrentImage();
+
+    // File operations on the image shown: 1 copy, 2 delete to the trash, 4 move, 5 rename. Without
+    // a runner (set by the browser) they do nothing.
+    void setFileOperations(FileOperationRunner* runner) { m_fileOperations = runner; }
+    void RunFileOperation(int opType);
+    void DeleteCurrentImage();
     static bool IsFolder(const QString& path);
 
     void LoadSettings();
@@ -116,6 +123,7 @@ private:
     Prompts& m_prompts;
     Skin* m_skin;
     ViewerHost& m_host;
+    FileOperationRunner* m_fileOperations = nullptr;
 
     QStringList m_imagePaths;
     int m_currentIndex = 0;

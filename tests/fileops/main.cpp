@@ -1,11 +1,12 @@
-#include <QCoreApplication>
+#include <QApplication>
 #include <QTest>
 
+#include "tst_frmfile.h"
 #include "tst_runfileoperation.h"
 #include "tst_shell.h"
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    QApplication app(argc, argv);
     int failed = 0;
     {
         lorvane::TestShellFileOperation test;
@@ -13,6 +14,10 @@ int main(int argc, char** argv) {
     }
     {
         lorvane::TestRunFileOperation test;
+        failed += QTest::qExec(&test, argc, argv);
+    }
+    {
+        lorvane::TestFrmFile test;
         failed += QTest::qExec(&test, argc, argv);
     }
     return failed;

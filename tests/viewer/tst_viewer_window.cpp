@@ -5,6 +5,9 @@
 #include <QtTest>
 
 #include "components/ImgX.h"
+#include "fileops/DestinationPicker.h"
+#include "fileops/FileOperationRunner.h"
+#include "platform/XdgShellFileOperation.h"
 #include "platform/fakes/FakeRegistry.h"
 #include "platform/fakes/ScriptedPrompts.h"
 #include "settings/CRegister.h"
@@ -22,11 +25,32 @@ struct RecordingHost : ViewerHost {
     int unloaded = 0;
     int ended = 0;
     QStringList checkedPaths;
+    QList<QPair<QString, QString>> refreshed;
     void showBrowser() override { ++browserShown; }
+    void RefreshImages(const QString& p, const QString& pTo) override {
+        refreshed.append({p, pTo});
+    }
     void CheckPath(const QString& s) override { checkedPaths.append(s); }
     void viewerUnloaded() override { ++unloaded; }
     void endProgram() override { ++ended; }
 };
+
+struct FixedPicker : DestinationPicker {
+    QString folder;
+    QString ShowFileForm(int, const QString&) override { return folder; }
+};
+
+QAction* editAction(QMenuBar* bar, const QString& caption) {
+    for (QAction* menu : bar->actions()) {
+        if (menu->text() != QStringLiteral("Edit") || !menu->menu())
+            continue;
+        for (QAction* action : menu->menu()->actions()) {
+            if (action->text() == caption)
+                return action;
+        }
+    }
+    return nullptr;
+}
 
 }  // namespace
 
@@ -65,6 +89,8 @@ private Q_SLOTS:
     void closeStoresFullScreenAndEndsACommandLineViewer();
     void closeOfABrowserViewerShowsTheBrowser();
     void droppedFilesReplaceTheList();
+    void editMenuFileOperationsFollowTheList();
+    void deleteKeyInFullScreenDeletes();
 
 private:
     void writeImage(const QString& name, QSize size, QColor colour = Qt::red);
@@ -118,12 +144,13 @@ QStringList ViewerWindowTest::makeImages(int count) {
 }
 
 QString ViewerWindowTest::setting(const QString& name) {
-    return CRegister(*m_registry).REGGetSetting(RegRoot::LocalMachine, kSettingsKey, name,
-                                                QStringLiteral("<absent>"));
+    return CRegister(*m_registry)
+        .REGGetSetting(RegRoot::LocalMachine, kSettingsKey, name, QStringLiteral("<absent>"));
 }
 
 void ViewerWindowTest::storeSetting(const QString& name, const QString& value) {
-    QVERIFY(CRegister(*m_registry).REGSaveSetting(RegRoot::LocalMachine, kSettingsKey, name, value));
+    QVERIFY(
+        CRegister(*m_registry).REGSaveSetting(RegRoot::LocalMachine, kSettingsKey, name, value));
 }
 
 void ViewerWindowTest::firstStartUsesDefaults() {
@@ -526,9 +553,8 @@ void ViewerWindowTest::droppedFilesReplaceTheList() {
     QVERIFY(text.open(QIODevice::WriteOnly));
     text.close();
     QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("folder.png")));
-    Q_EMIT viewer().imgX().OLEDragDrop(
-        true, {m_dir->filePath(QStringLiteral("folder.png")), paths.at(2), text.fileName(),
-               paths.at(1)});
+    Q_EMIT viewer().imgX().OLEDragDrop(true, {m_dir->filePath(QStringLiteral("folder.png")),
+                                              paths.at(2), text.fileName(), paths.at(1)});
     QCOMPARE(viewer().ImagePaths(), (QStringList{paths.at(2), paths.at(1)}));
     QCOMPARE(viewer().CurrentIndex(), 0);
     QCOMPARE(viewer().imgX().document().FileName(), paths.at(2));
@@ -540,3 +566,74 @@ void ViewerWindowTest::droppedFilesReplaceTheList() {
 
 QTEST_MAIN(ViewerWindowTest)
 #include "tst_viewer_window.moc"
+
+void ViewerWindowTest::editMenuFileOperationsFollowTheList() {
+    storeSetting(QStringLiteral("FullScreen"), QStringLiteral("0"));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir->filePath(QStringLiteral("data"))));
+    XdgShellFileOperation shell(*m_prompts);
+    FixedPicker picker;
+    picker.folder = m_dir->filePath(QStringLiteral("moved"));
+    QVERIFY(QDir().mkpath(picker.folder));
+    FileOperationRunner runner(shell, *m_prompts, picker);
+    const QStringList paths = makeImages(3);
+    viewer().setFileOperations(&runner);
+    int index = 1;
+    viewer().ViewImage(paths, index);
+
+    for (const QString& caption : {QStringLiteral("Copy To"), QStringLiteral("Move To"),
+                                   QStringLiteral("Delete     "), QStringLiteral("Rename")})
+        QVERIFY2(editAction(viewer().menuBar(), caption)->isEnabled(), qPrintable(caption));
+
+    editAction(viewer().menuBar(), QStringLiteral("Copy To"))->trigger();
+    QCOMPARE(viewer().ImagePaths(), paths);
+    QVERIFY(m_host->refreshed.isEmpty());
+
+    m_prompts->scriptInput(QStringLiteral("renamed.png"));
+    editAction(viewer().menuBar(), QStringLiteral("Rename"))->trigger();
+    const QString renamed = m_dir->filePath(QStringLiteral("renamed.png"));
+    QCOMPARE(viewer().ImagePaths(), QStringList({paths[0], renamed, paths[2]}));
+    QVERIFY(viewer().windowTitle().startsWith(QStringLiteral("renamed.png- Lorvane ")));
+    QCOMPARE(m_host->refreshed.last(), qMakePair(paths[1], renamed));
+
+    editAction(viewer().menuBar(), QStringLiteral("Move To"))->trigger();
+    QCOMPARE(viewer().ImagePaths(), QStringList({paths[0], paths[2]}));
+    QCOMPARE(viewer().CurrentIndex(), 1);
+    QVERIFY(QFileInfo::exists(picker.folder + QStringLiteral("/renamed.png")));
+    QCOMPARE(m_host->refreshed.last(), qMakePair(renamed, QString()));
+
+    // The last two go to the trash; the last one leaves an empty viewer.
+    m_prompts->scriptMessageAnswer(MessageResult::Yes);
+    editAction(viewer().menuBar(), QStringLiteral("Delete     "))->trigger();
+    QCOMPARE(viewer().ImagePaths(), QStringList({paths[0]}));
+    QCOMPARE(viewer().CurrentIndex(), 0);
+    m_prompts->scriptMessageAnswer(MessageResult::Yes);
+    editAction(viewer().menuBar(), QStringLiteral("Delete     "))->trigger();
+    QVERIFY(viewer().ImagePaths().isEmpty());
+    QCOMPARE(viewer().windowTitle(), QStringLiteral("Lorvane"));
+    QVERIFY(viewer().imgX().document().isEmpty());
+    viewer().ShowNextImage();
+    viewer().ShowPreviousImage();
+    QVERIFY(viewer().ImagePaths().isEmpty());
+    QCOMPARE(m_host->refreshed.size(), 4);
+    viewer().setFileOperations(nullptr);
+}
+
+void ViewerWindowTest::deleteKeyInFullScreenDeletes() {
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir->filePath(QStringLiteral("data"))));
+    XdgShellFileOperation shell(*m_prompts);
+    FixedPicker picker;
+    FileOperationRunner runner(shell, *m_prompts, picker);
+    const QStringList paths = makeImages(2);
+    viewer().setFileOperations(&runner);
+    viewer().setBCommand(true);
+    int index = 0;
+    viewer().ViewImage(paths, index);
+    QVERIFY(viewer().IsFullScreen());
+
+    m_prompts->scriptMessageAnswer(MessageResult::Yes);
+    viewer().handleKey(Qt::Key_Delete, Qt::ShiftModifier);  // Shift changes nothing here
+    QCOMPARE(viewer().ImagePaths(), QStringList({paths[1]}));
+    QVERIFY(QFileInfo::exists(m_dir->filePath(QStringLiteral("data/Trash/files/img0.png"))));
+    QVERIFY(m_host->refreshed.isEmpty());  // opened from the command line
+    viewer().setFileOperations(nullptr);
+}

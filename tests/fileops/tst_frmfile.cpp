@@ -1,0 +1,75 @@
+#include "tst_frmfile.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+#include "fileops/frmFile.h"
+#include "platform/fakes/FakeSpecialFolders.h"
+
+namespace lorvane {
+
+namespace {
+
+// Acts on the picker once it is shown modally, then lets ShowFileForm return.
+void whenShown(frmFile& form, std::function<void()> act) {
+    QTimer::singleShot(0, &form, [&form, act = std::move(act)] {
+        QVERIFY(form.isVisible());
+        act();
+    });
+}
+
+}  // namespace
+
+void TestFrmFile::answersByButton() {
+    FakeSpecialFolders folders;
+    frmFile form(folders, nullptr);
+    QCOMPARE(form.cmdOK()->text(), QStringLiteral("&Ok"));
+    QCOMPARE(form.cmdCancel()->text(), QStringLiteral(" &Cancel"));
+
+    whenShown(form, [&form] {
+        form.txtDestination()->setText("/photos/");
+        QTest::mouseClick(form.cmdCancel(), Qt::LeftButton);
+    });
+    QCOMPARE(form.ShowFileForm(1, "/a/b.jpg"), QString());
+    QCOMPARE(form.windowTitle(), QStringLiteral("Copy To"));
+    QCOMPARE(form.txtSource()->text(), QStringLiteral("/a/b.jpg"));
+
+    // Each showing starts not cancelled, and the destination stays from the last use.
+    whenShown(form, [&form] { QTest::mouseClick(form.cmdOK(), Qt::LeftButton); });
+    QCOMPARE(form.ShowFileForm(4, "/a/c.jpg"), QStringLiteral("/photos/"));
+    QCOMPARE(form.windowTitle(), QStringLiteral("Move To"));
+
+    whenShown(form, [&form] {
+        form.txtDestination()->clear();
+        QTest::mouseClick(form.cmdOK(), Qt::LeftButton);
+    });
+    QCOMPARE(form.ShowFileForm(1, "/a/c.jpg"), QString());
+}
+
+void TestFrmFile::closeBoxCancels() {
+    FakeSpecialFolders folders;
+    frmFile form(folders, nullptr);
+    whenShown(form, [&form] {
+        form.txtDestination()->setText("/photos");
+        form.close();
+    });
+    QCOMPARE(form.ShowFileForm(1, "/a/b.jpg"), QString());
+}
+
+void TestFrmFile::treeAndRootFillDestination() {
+    FakeSpecialFolders folders;
+    folders.setPath(SpecialFolders::kDesktop, "/home/me/Desktop/");
+    frmFile form(folders, nullptr);
+    form.FolderSelected("/data/pictures");
+    QCOMPARE(form.txtDestination()->text(), QStringLiteral("/data/pictures"));
+    form.FolderSelected(QString());  // a node without a path
+    QCOMPARE(form.txtDestination()->text(), QStringLiteral("/data/pictures"));
+    form.RootSelected();
+    QCOMPARE(form.txtDestination()->text(), QStringLiteral("/home/me/Desktop/"));
+}
+
+}  // namespace lorvane
