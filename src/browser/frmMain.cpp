@@ -14,7 +14,11 @@
 #include "components/PictureLoader.h"
 #include "explorer/ExtensionLists.h"
 #include "explorer/ImageExplore.h"
+#include "fileops/ExplorerFileOperation.h"
+#include "fileops/FileOperationRunner.h"
+#include "fileops/frmFile.h"
 #include "platform/SpecialFolders.h"
+#include "platform/XdgShellFileOperation.h"
 #include "viewer/ToolIcons.h"
 #include "viewer/frmViwer.h"
 
@@ -59,6 +63,8 @@ frmMain::frmMain(Registry& registry, Prompts& prompts, SpecialFolders& specialFo
 
     connect(m_imageExplore, &ImageExplore::CurrSelectedImage, this, &frmMain::ShowPreview);
     connect(m_imageExplore, &ImageExplore::OpenItem, this, &frmMain::OpenItem);
+    connect(m_imageExplore, &ImageExplore::FileOperationRequested, this,
+            &frmMain::onFileOperationRequested);
     connect(m_ImgX, &ImgX::DblClick, this, &frmMain::OpenPreviewInViewer);
     connect(m_TV1, &FolderTree::TreeClick, this, &frmMain::onTreeClick);
     connect(m_TV1, &FolderTree::NodeClick, this, &frmMain::onFolderNotification);
@@ -351,9 +357,50 @@ void frmMain::showViewerWith(const QStringList& ImagePaths, int Index, bool setC
 }
 
 frmViwer& frmMain::viewer() {
-    if (!m_viewer)
+    if (!m_viewer) {
         m_viewer = std::make_unique<frmViwer>(m_registry, m_prompts, &m_skin, *this);
+        m_viewer->setFileOperations(&fileOperations());
+    }
     return *m_viewer;
+}
+
+FileOperationRunner& frmMain::fileOperations() {
+    if (!m_fileOperations) {
+        m_shell = std::make_unique<XdgShellFileOperation>(m_prompts);
+        m_frmFile = std::make_unique<frmFile>(m_specialFolders, &m_skin);
+        m_ownFileOperations =
+            std::make_unique<FileOperationRunner>(*m_shell, m_prompts, *m_frmFile);
+        m_fileOperations = m_ownFileOperations.get();
+    }
+    return *m_fileOperations;
+}
+
+void frmMain::setFileOperations(FileOperationRunner* runner) {
+    m_fileOperations = runner;
+    if (m_viewer)
+        m_viewer->setFileOperations(runner);
+}
+
+void frmMain::onFileOperationRequested(int opType) {
+    const QString focused = m_imageExplore->SelectedPath();
+    const QStringList selected =
+        m_imageExplore->SelectedPaths().split(QChar(u'\0'), Qt::SkipEmptyParts);
+    const ExplorerFileOperationResult result =
+        ExplorerFileOperation::Run(fileOperations(), opType, selected, focused);
+    if (result.renamed) {
+        m_imageExplore->RenameSelectedItem(result.renamedTo);
+        return;
+    }
+    if (result.removed.isEmpty())
+        return;
+    if (result.removed.contains(focused)) {
+        // Takes the other gone items with it and selects the neighbour.
+        m_imageExplore->RemoveSelectedItem(m_imageExplore->SelectedIndex());
+        return;
+    }
+    // The focused item's file is still there (its replacement was declined): only the others go.
+    for (const QString& path : result.removed)
+        m_imageExplore->UpdateAfterOperation(path, QString());
 }
 
 void frmMain::EndMe() {

@@ -19,6 +19,9 @@ class Prompts;
 class Registry;
 class AssociationNotifier;
 class SpecialFolders;
+class FileOperationRunner;
+class ShellFileOperation;
+class frmFile;
 class frmViwer;
 
 // The browser window: the program's main window, alive for the whole process, hidden while the
@@ -85,6 +88,12 @@ public:
     double twipsPerPixelX() const;
     double twipsPerPixelY() const;
 
+    // The file operations of the viewer and the explorer: the shell, the destination picker
+    // (one instance, hidden between uses) and the engine over both, made on first use.
+    FileOperationRunner& fileOperations();
+    // Tests put a runner over scripted services in place of the real one.
+    void setFileOperations(FileOperationRunner* runner);
+
     // ViewerHost
     void showBrowser() override;
     void CheckPath(const QString& s) override;
@@ -98,6 +107,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void onFileOperationRequested(int opType);
     void buildLayout();
     void buildToolbar();
     QToolButton* addButton(const QString& iconKey, const QString& tooltip, int leftTwips);
@@ -131,6 +141,10 @@ private:
     QToolButton* m_cmdWallPaper = nullptr;
     QToolButton* m_cmdView = nullptr;
     std::unique_ptr<frmViwer> m_viewer;
+    std::unique_ptr<ShellFileOperation> m_shell;
+    std::unique_ptr<frmFile> m_frmFile;
+    std::unique_ptr<FileOperationRunner> m_ownFileOperations;
+    FileOperationRunner* m_fileOperations = nullptr;
     bool m_FollowSelection = false;
     bool m_ending = false;
 };
