@@ -14,8 +14,12 @@
 #include "browser/FolderTree.h"
 #include "browser/frmMain.h"
 #include "components/ImgX.h"
+#include "explorer/ExplorerItemModel.h"
 #include "explorer/ExtensionLists.h"
 #include "explorer/ImageExplore.h"
+#include "fileops/DestinationPicker.h"
+#include "fileops/FileOperationRunner.h"
+#include "platform/XdgShellFileOperation.h"
 #include "platform/fakes/FakeRegistry.h"
 #include "platform/fakes/FakeSpecialFolders.h"
 #include "platform/fakes/ScriptedPrompts.h"
@@ -60,6 +64,8 @@ private Q_SLOTS:
     void checkPathOfAnotherFolderMovesAndSelects_data();
     void checkPathOfAnotherFolderMovesAndSelects();
     void refreshImagesReachesTheExplorer();
+    void explorerMoveOfSeveralItemsKeepsNamesAndEmptiesTheirPlaces();
+    void explorerDeclinedDeleteKeepsEveryItem();
 
     void viewImageWithoutASourcePathKeepsTheBrowser_data();
     void viewImageWithoutASourcePathKeepsTheBrowser();
@@ -423,6 +429,87 @@ void BrowserTest::refreshImagesReachesTheExplorer() {
     m_window->RefreshImages(from, to);
     QVERIFY(m_window->ImageExplore1().ImagePaths().contains(to));
     QVERIFY(!m_window->ImageExplore1().ImagePaths().contains(from));
+}
+
+namespace {
+
+struct FixedPicker : DestinationPicker {
+    QString folder;
+    QString ShowFileForm(int, const QString&) override { return folder; }
+};
+
+// Selects the items of `paths` in the explorer, the last one holding the focus.
+void selectItems(ImageExplore& explorer, const QStringList& paths) {
+    QItemSelectionModel* selection = explorer.lv()->selectionModel();
+    selection->clearSelection();
+    for (const QString& wanted : paths) {
+        for (int row = 0; row < explorer.items()->rowCount(); ++row) {
+            if (explorer.items()->pathAt(row) == wanted)
+                selection->setCurrentIndex(explorer.items()->index(row, 0),
+                                           QItemSelectionModel::Select);
+        }
+    }
+}
+
+QStringList itemPaths(ImageExplore& explorer) {
+    QStringList paths;
+    for (int row = 0; row < explorer.items()->rowCount(); ++row)
+        paths.append(explorer.items()->pathAt(row));
+    return paths;
+}
+
+}  // namespace
+
+void BrowserTest::explorerMoveOfSeveralItemsKeepsNamesAndEmptiesTheirPlaces() {
+    qputenv("XDG_DATA_HOME", QFile::encodeName(path(QStringLiteral("data"))));
+    XdgShellFileOperation shell(*m_prompts);
+    FixedPicker picker;
+    picker.folder = path(QStringLiteral("B/"));
+    FileOperationRunner runner(shell, *m_prompts, picker);
+    m_window->setFileOperations(&runner);
+    exploreByClick(QStringLiteral("A"));
+    ImageExplore& explorer = m_window->ImageExplore1();
+    const QString a1 = path(QStringLiteral("A/a1.png"));
+    const QString a2 = path(QStringLiteral("A/a2.png"));
+    QFile a1File(a1);
+    QVERIFY(a1File.open(QIODevice::ReadOnly));
+    const QByteArray a1Bytes = a1File.readAll();
+    a1File.close();
+    selectItems(explorer, {a1, a2});
+
+    Q_EMIT explorer.FileOperationRequested(kMoveTo);
+
+    QVERIFY(!itemPaths(explorer).contains(a1));
+    QVERIFY(!itemPaths(explorer).contains(a2));
+    QVERIFY(!explorer.ImagePaths().contains(a1));
+    QVERIFY(!explorer.ImagePaths().contains(a2));
+    QFile moved(path(QStringLiteral("B/a1.png")));
+    QVERIFY(moved.open(QIODevice::ReadOnly));
+    QCOMPARE(moved.readAll(), a1Bytes);
+    QVERIFY(QFileInfo::exists(path(QStringLiteral("B/a2.png"))));
+    m_window->setFileOperations(nullptr);
+}
+
+void BrowserTest::explorerDeclinedDeleteKeepsEveryItem() {
+    qputenv("XDG_DATA_HOME", QFile::encodeName(path(QStringLiteral("data"))));
+    XdgShellFileOperation shell(*m_prompts);
+    FixedPicker picker;
+    FileOperationRunner runner(shell, *m_prompts, picker);
+    m_window->setFileOperations(&runner);
+    exploreByClick(QStringLiteral("B"));
+    ImageExplore& explorer = m_window->ImageExplore1();
+    const QStringList before = itemPaths(explorer);
+    selectItems(explorer, {path(QStringLiteral("B/b1.png")), path(QStringLiteral("B/b2.png"))});
+    m_prompts->scriptMessageAnswer(MessageResult::No);
+
+    Q_EMIT explorer.FileOperationRequested(kDeletePermanently);
+
+    QCOMPARE(m_prompts->messages().size(), 1);
+    QCOMPARE(m_prompts->messages().first().text,
+             QStringLiteral("Are you sure you want to permanently delete these 2 items?"));
+    QCOMPARE(itemPaths(explorer), before);
+    QVERIFY(QFileInfo::exists(path(QStringLiteral("B/b1.png"))));
+    m_window->setFileOperations(nullptr);
 }
 
 // ---- Viewing ---------------------------------------------------------------------------------
