@@ -15,6 +15,7 @@
 #include "explorer/ExtensionLists.h"
 #include "explorer/ImageExplore.h"
 #include "fileops/ExplorerFileOperation.h"
+#include "fileops/FileOperationProgress.h"
 #include "fileops/FileOperationRunner.h"
 #include "fileops/frmFile.h"
 #include "platform/SpecialFolders.h"
@@ -370,6 +371,10 @@ FileOperationRunner& frmMain::fileOperations() {
         m_frmFile = std::make_unique<frmFile>(m_specialFolders, &m_skin);
         m_ownFileOperations =
             std::make_unique<FileOperationRunner>(*m_shell, m_prompts, *m_frmFile);
+        m_progress = std::make_unique<FileOperationProgress>();
+        m_ownFileOperations->setProgress(
+            [this](const ShellProgress& progress) { return m_progress->update(progress); },
+            [this] { m_progress->finish(); });
         m_fileOperations = m_ownFileOperations.get();
     }
     return *m_fileOperations;

@@ -19,6 +19,7 @@ class Prompts;
 class Registry;
 class AssociationNotifier;
 class SpecialFolders;
+class FileOperationProgress;
 class FileOperationRunner;
 class ShellFileOperation;
 class frmFile;
@@ -143,6 +144,7 @@ private:
     std::unique_ptr<frmViwer> m_viewer;
     std::unique_ptr<ShellFileOperation> m_shell;
     std::unique_ptr<frmFile> m_frmFile;
+    std::unique_ptr<FileOperationProgress> m_progress;
     std::unique_ptr<FileOperationRunner> m_ownFileOperations;
     FileOperationRunner* m_fileOperations = nullptr;
     bool m_FollowSelection = false;

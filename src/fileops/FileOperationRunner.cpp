@@ -80,6 +80,8 @@ FileOperationOutcome FileOperationRunner::RunFileOperation(int opType, const QSt
 
     outcome.sent = true;
     outcome.shell = m_shell.run(request);
+    if (m_finished)
+        m_finished();
     const QStringList asked = request.sources();
     for (const QString& source : asked) {
         if (!onDisk(source))

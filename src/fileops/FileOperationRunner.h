@@ -40,9 +40,12 @@ class FileOperationRunner {
 public:
     FileOperationRunner(ShellFileOperation& shell, Prompts& prompts, DestinationPicker& picker);
 
-    // Progress of long copies and moves; returning false cancels.
-    void setProgress(std::function<bool(const ShellProgress&)> progress) {
+    // Progress of long copies and moves; returning false cancels. `finished` is called when
+    // each request has ended.
+    void setProgress(std::function<bool(const ShellProgress&)> progress,
+                     std::function<void()> finished = {}) {
         m_progress = std::move(progress);
+        m_finished = std::move(finished);
     }
 
     // `sources` the selected paths, `focused` the path a rename renames and whose name a single
@@ -61,6 +64,7 @@ private:
     Prompts& m_prompts;
     DestinationPicker& m_picker;
     std::function<bool(const ShellProgress&)> m_progress;
+    std::function<void()> m_finished;
 };
 
 }  // namespace lorvane

@@ -1,12 +1,14 @@
 #include "tst_frmfile.h"
 
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
 #include <functional>
 
+#include "fileops/FileOperationProgress.h"
 #include "fileops/frmFile.h"
 #include "platform/fakes/FakeSpecialFolders.h"
 
@@ -70,6 +72,21 @@ void TestFrmFile::treeAndRootFillDestination() {
     QCOMPARE(form.txtDestination()->text(), QStringLiteral("/data/pictures"));
     form.RootSelected();
     QCOMPARE(form.txtDestination()->text(), QStringLiteral("/home/me/Desktop/"));
+}
+
+void TestFrmFile::progressDialogCancels() {
+    FileOperationProgress progress(0);
+    QVERIFY(progress.update({0, 100, "/a/big.jpg"}));
+    QVERIFY(progress.dialog());
+    QVERIFY(progress.dialog()->isVisible());
+    QCOMPARE(progress.dialog()->labelText(), QStringLiteral("big.jpg"));
+    QVERIFY(progress.update({50, 100, "/a/big.jpg"}));
+    QCOMPARE(progress.dialog()->value(), 500);
+    progress.dialog()->cancel();
+    QVERIFY(!progress.update({60, 100, "/a/big.jpg"}));
+    progress.finish();
+    QVERIFY(!progress.dialog());
+    QVERIFY(progress.update({0, 100, "/a/next.jpg"}));  // the next operation starts afresh
 }
 
 }  // namespace lorvane

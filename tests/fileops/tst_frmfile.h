@@ -12,6 +12,7 @@ private Q_SLOTS:
     void answersByButton();
     void closeBoxCancels();
     void treeAndRootFillDestination();
+    void progressDialogCancels();
 };
 
 }  // namespace lorvane
