@@ -1,6 +1,7 @@
 #include "platform/QtPrompts.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -72,6 +73,21 @@ QWidget* owner() {
     return window && window->isVisible() ? window : nullptr;
 }
 
+// "Description|*.a;*.b|..." as Qt's name filters "Description (*.a *.b)".
+QStringList toNameFilters(const QString& filter) {
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts.at(i + 1);
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        // "*.*" means every file on Windows; on Linux it would skip names without a dot.
+        if (patterns == QLatin1String("*.*"))
+            patterns = QStringLiteral("*");
+        filters.append(QStringLiteral("%1 (%2)").arg(parts.at(i), patterns));
+    }
+    return filters;
+}
+
 }  // namespace
 
 MessageResult QtPrompts::messageBox(const QString& text, MessageButtons buttons, MessageIcon icon,
@@ -88,6 +104,34 @@ QString QtPrompts::inputBox(const QString& prompt, const QString& title,
     const QString text =
         QInputDialog::getText(owner(), title, prompt, QLineEdit::Normal, defaultText, &ok);
     return ok ? text : QString();
+}
+
+QStringList QtPrompts::openFileNames(const QString& filter) {
+    QFileDialog dialog(owner());
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setNameFilters(toNameFilters(filter));
+    dialog.setSizeGripEnabled(true);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles();
+}
+
+SaveFileChoice QtPrompts::saveFileName(const QString& filter, int filterIndex,
+                                       const QString& defaultExtension) {
+    const QStringList filters = toNameFilters(filter);
+    QFileDialog dialog(owner());
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(filters);
+    if (filterIndex >= 1 && filterIndex <= filters.size())
+        dialog.selectNameFilter(filters.at(filterIndex - 1));
+    dialog.setDefaultSuffix(defaultExtension);
+    dialog.setSizeGripEnabled(true);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return {dialog.selectedFiles().constFirst(),
+            static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1};
 }
 
 }  // namespace lorvane

@@ -13,6 +13,9 @@ public:
                              const QString& caption) override;
     QString inputBox(const QString& prompt, const QString& title,
                      const QString& defaultText) override;
+    QStringList openFileNames(const QString& filter) override;
+    SaveFileChoice saveFileName(const QString& filter, int filterIndex,
+                                const QString& defaultExtension) override;
 };
 
 }  // namespace lorvane

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
@@ -26,6 +27,7 @@
 #include "platform/Prompts.h"
 #include "settings/CRegister.h"
 #include "settings/ViewerSettings.h"
+#include "viewer/FileDialogFilters.h"
 #include "viewer/StatusBarText.h"
 #include "viewer/ToolIcons.h"
 #include "viewer/ViewerHost.h"
@@ -134,10 +136,12 @@ void frmViwer::buildMenus() {
     };
 
     QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
-    addItem(file, QStringLiteral("Open     "), QKeySequence(Qt::CTRL | Qt::Key_O), nullptr);
+    addItem(file, QStringLiteral("Open     "), QKeySequence(Qt::CTRL | Qt::Key_O),
+            [this] { LoadImage(); });
     addItem(file, QStringLiteral("Browse     "), QKeySequence(Qt::CTRL | Qt::Key_B),
             [this] { ReturnToBrowser(); });
-    addItem(file, QStringLiteral("Save As     "), QKeySequence(Qt::CTRL | Qt::Key_S), nullptr);
+    addItem(file, QStringLiteral("Save As     "), QKeySequence(Qt::CTRL | Qt::Key_S),
+            [this] { SaveAs(); });
     addItem(file, QStringLiteral("Page Setup"), {}, nullptr);
     QMenu* print = file->addMenu(QStringLiteral("Print"));
     addItem(print, QStringLiteral("Top Left"), {}, nullptr);
@@ -151,7 +155,8 @@ void frmViwer::buildMenus() {
             [this] { RunFileOperation(kCopyTo); });
     addItem(edit, QStringLiteral("Move To"), QKeySequence(Qt::CTRL | Qt::Key_M),
             [this] { RunFileOperation(kMoveTo); });
-    addItem(edit, QStringLiteral("Copy Image"), QKeySequence(Qt::CTRL | Qt::Key_G), nullptr);
+    addItem(edit, QStringLiteral("Copy Image"), QKeySequence(Qt::CTRL | Qt::Key_G),
+            [this] { CopyImage(); });
     addItem(edit, QStringLiteral("Delete     "), QKeySequence(Qt::Key_Delete),
             [this] { DeleteCurrentImage(); });
     addItem(edit, QStringLiteral("Rename"), QKeySequence(Qt::Key_F2),
@@ -202,7 +207,7 @@ void frmViwer::buildToolbar() {
     };
     // Fifteen positions: buttons at the odd ones, separators between them.
     const Button buttons[] = {
-        {"open32", "Open", nullptr},  // TODO(issue 7): LoadImage
+        {"open32", "Open", nullptr},  // LoadImage, whose result the button does not use
         {"browsed32", "Browse", &frmViwer::ReturnToBrowser},
         {"previous32", "Prevoius", &frmViwer::ShowPreviousImage},
         {"next32", "Next", &frmViwer::ShowNextImage},
@@ -224,7 +229,7 @@ void frmViwer::buildToolbar() {
             connect(action, &QAction::triggered, this,
                     [this, op = button.operation] { (this->*op)(); });
         else
-            action->setEnabled(false);
+            connect(action, &QAction::triggered, this, [this] { LoadImage(); });
         if (key == QLatin1String("slidshow32")) {
             // The button's pressed state is the slide show's only on/off state.
             action->setCheckable(true);
@@ -385,6 +390,60 @@ void frmViwer::ReloadCurrentImage() {
     if (path.isEmpty())
         return;
     loadIntoControl(path);
+}
+
+bool frmViwer::LoadImage() {
+    const QStringList chosen = m_prompts.openFileNames(kOpenFilter);
+    if (chosen.isEmpty())
+        return false;
+    // Loading replaces the control's image, so of several files only the first, the one the
+    // title names, needs loading.
+    const QString& first = chosen.constFirst();
+    m_imgX->document().Clear();
+    loadIntoControl(first);
+    if (m_imagePaths.isEmpty()) {
+        // With nothing listed (the only image was deleted) the opened files become the list, so
+        // that stepping and the file commands act on the image on screen.
+        m_currentIndex = 0;
+    }
+    for (const QString& path : chosen) {
+        if (m_imagePaths.size() > kMaxImageListPosition)
+            break;
+        m_imagePaths.append(path);
+    }
+    if (m_imgX->document().Count() > 0)
+        m_imgX->document().Select(0);
+    setWindowTitle(ViewerTitle(first));
+    UpdateStatusBar();
+    return true;
+}
+
+void frmViwer::SaveAs() {
+    const ImageDocument& doc = m_imgX->document();
+    if (doc.isEmpty())
+        return;
+    if (const std::optional<int> filter = SaveFilterForFormat(static_cast<int>(doc.Format())))
+        m_saveFilterIndex = *filter;
+    const SaveFileChoice choice = m_prompts.saveFileName(
+        kSaveFilter, m_saveFilterIndex, SaveFormatForFilter(m_saveFilterIndex).extension);
+    if (choice.path.isEmpty())
+        return;
+    m_saveFilterIndex = choice.filterIndex;
+    const SaveResult saved =
+        doc.SaveFile(choice.path, SaveFormatForFilter(choice.filterIndex).code, 0, true);
+    if (!saved) {
+        m_prompts.messageBox(QStringLiteral("The image cannot be saved as \"%1\".\n\n%2")
+                                 .arg(QDir::toNativeSeparators(choice.path), saved.reason),
+                             MessageButtons::Ok, MessageIcon::Exclamation,
+                             QStringLiteral("Lorvane"));
+    }
+}
+
+void frmViwer::CopyImage() {
+    const ImageDocument& doc = m_imgX->document();
+    if (doc.isEmpty())
+        return;
+    QGuiApplication::clipboard()->setImage(doc.activeImage());
 }
 
 bool frmViwer::IsFolder(const QString& path) {

@@ -51,6 +51,15 @@ public:
     void ViewImage(const QStringList& FilePaths, int& Index);
     void ReloadCurrentImage();
 
+    // The open dialog: the chosen files are appended to the list and the first of them is shown
+    // and named in the title; the position in the list stays. False when the user cancelled.
+    bool LoadImage();
+    // The save dialog, on the filter of the shown image's format; writes the image as it is
+    // now. The list, title and image stay as they were; a failed save is reported.
+    void SaveAs();
+    // The image as it is now, onto the clipboard; nothing without an image.
+    void CopyImage();
+
     // File operations on the image shown: 1 copy, 2 delete to the trash, 4 move, 5 rename. Without
     // a runner (set by the browser) they do nothing.
     void setFileOperations(FileOperationRunner* runner) { m_fileOperations = runner; }
@@ -131,6 +140,8 @@ private:
     bool m_bCommand = false;
     QRect m_savedGeometry;
     bool m_fullScreenShown = false;  // the window is presented full screen now
+
+    int m_saveFilterIndex = 1;  // the save dialog's filter as the user last left it
 
     int m_slidePosition = 0;
     int m_slideInterval = 2000;

@@ -5,6 +5,8 @@ namespace lorvane {
 void ScriptedPrompts::clearRecords() {
     m_messages.clear();
     m_inputs.clear();
+    m_openRequests.clear();
+    m_saveRequests.clear();
 }
 
 MessageResult ScriptedPrompts::messageBox(const QString& text, MessageButtons buttons,
@@ -28,6 +30,19 @@ QString ScriptedPrompts::inputBox(const QString& prompt, const QString& title,
                                   const QString& defaultText) {
     m_inputs.append({prompt, title, defaultText});
     return m_inputAnswers.isEmpty() ? QString() : m_inputAnswers.takeFirst();
+}
+
+QStringList ScriptedPrompts::openFileNames(const QString& filter) {
+    m_openRequests.append(filter);
+    return m_openAnswers.isEmpty() ? QStringList() : m_openAnswers.takeFirst();
+}
+
+SaveFileChoice ScriptedPrompts::saveFileName(const QString& filter, int filterIndex,
+                                             const QString& defaultExtension) {
+    m_saveRequests.append({filter, filterIndex, defaultExtension});
+    if (m_saveAnswers.isEmpty())
+        return {};
+    return m_saveAnswers.takeFirst();
 }
 
 }  // namespace lorvane

@@ -9,7 +9,8 @@
 namespace lorvane {
 
 // Prompts for tests: answers come from a script, in order, and every question is recorded.
-// With the script exhausted a message box answers its Cancel-like default and an input box "".
+// With the script exhausted a message box answers its Cancel-like default, an input box "" and
+// a file dialog Cancel.
 class ScriptedPrompts : public Prompts {
 public:
     struct Message {
@@ -24,23 +25,44 @@ public:
         QString defaultText;
     };
 
+    struct SaveRequest {
+        QString filter;
+        int filterIndex;
+        QString defaultExtension;
+    };
+
     void scriptMessageAnswer(MessageResult answer) { m_messageAnswers.append(answer); }
     void scriptInput(const QString& typed) { m_inputAnswers.append(typed); }
+    // An empty list answers as Cancel.
+    void scriptOpenFiles(const QStringList& paths) { m_openAnswers.append(paths); }
+    // An empty path answers as Cancel.
+    void scriptSaveFile(const QString& path, int filterIndex) {
+        m_saveAnswers.append({path, filterIndex});
+    }
 
     const QList<Message>& messages() const { return m_messages; }
     const QList<Input>& inputs() const { return m_inputs; }
+    const QStringList& openRequests() const { return m_openRequests; }  // the filters shown
+    const QList<SaveRequest>& saveRequests() const { return m_saveRequests; }
     void clearRecords();
 
     MessageResult messageBox(const QString& text, MessageButtons buttons, MessageIcon icon,
                              const QString& caption) override;
     QString inputBox(const QString& prompt, const QString& title,
                      const QString& defaultText) override;
+    QStringList openFileNames(const QString& filter) override;
+    SaveFileChoice saveFileName(const QString& filter, int filterIndex,
+                                const QString& defaultExtension) override;
 
 private:
     QList<MessageResult> m_messageAnswers;
     QStringList m_inputAnswers;
     QList<Message> m_messages;
     QList<Input> m_inputs;
+    QList<QStringList> m_openAnswers;
+    QList<SaveFileChoice> m_saveAnswers;
+    QStringList m_openRequests;
+    QList<SaveRequest> m_saveRequests;
 };
 
 }  // namespace lorvane

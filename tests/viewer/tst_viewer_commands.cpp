@@ -1,0 +1,348 @@
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImage>
+#include <QImageReader>
+#include <QMenuBar>
+#include <QTemporaryDir>
+#include <QToolBar>
+#include <QtTest>
+
+#include "components/ImgX.h"
+#include "platform/fakes/FakeRegistry.h"
+#include "platform/fakes/ScriptedPrompts.h"
+#include "settings/CRegister.h"
+#include "viewer/ViewerHost.h"
+#include "viewer/frmViwer.h"
+
+using namespace lorvane;
+
+namespace {
+
+const QString kSettingsKey = QStringLiteral("SOFTWARE\\Harrowdale\\Lorvane Settings\\");
+
+const QString kExpectedOpenFilter = QStringLiteral(
+    "All Images|*.jpg;*.jpeg;*.gif;*.bmp;*.dib;*.png;*.psd;*.tif;*.pcx;*.tga;*.wbmp;*.wmf;*.ico;"
+    "*.cur;*.emf;*.tla|Joint Photographic Experts Group  <JPG,JPEG>|*.jpg;*.jpeg|Graphics "
+    "Interchange Format  <GIF>|*.gif|Windows Bitmap  <BMP,DIB>|*.bmp;*.dib|Portable Network "
+    "Graphics  <PNG>|*.png|Photoshop  <PSD>|*.psd|Tagged Image File  <TIF>|*.tif|ZSoft "
+    "PaintBrush  <PCX>|*.pcx|Truevision Targa  <TGA>|*.tga|Wireless Bitmap  <WBMP>|*.wbmp|Windows "
+    "Meta File  <WMF>|*.wmf|ICO Files  <ICO>|*.ICO|Windows Enhanced Meta File <EMF>|*.emf|All "
+    "Files|*.*");
+
+const QString kExpectedSaveFilter = QStringLiteral(
+    "Joint Photographic Experts Group  <JPG>|*.jpg|Portable Network Graphics  <PNG>|*.png|"
+    "Photoshop  <PSD>|*.psd|Tagged Image File  <TIF>|*.tif|ZSoft PaintBrush  <PCX>|*.pcx|"
+    "Truevision Targa  <TGA>|*.tga|Wireless Bitmap  <WBMP>|*.wbmp|Windows Bitmap  <BMP>|*.bmp|"
+    "Windows Metafile  <WMF>|*.wmf|Windows Enhanced Metafile  <EMF>|*.emf");
+
+struct QuietHost : ViewerHost {
+    void showBrowser() override {}
+    void RefreshImages(const QString&, const QString&) override {}
+    void CheckPath(const QString&) override {}
+    void viewerUnloaded() override {}
+    void endProgram() override {}
+};
+
+QString title(const QString& name) {
+    return QStringLiteral("%1- Lorvane %2.%3")
+        .arg(name)
+        .arg(LORVANE_VERSION_MAJOR)
+        .arg(LORVANE_VERSION_MINOR);
+}
+
+}  // namespace
+
+class ViewerCommandsTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void everyRouteReachesItsCommandOnce_data();
+    void everyRouteReachesItsCommandOnce();
+    void cancelledOpenChangesNothing();
+    void openAppendsAndShowsTheFirstChosenFile_data();
+    void openAppendsAndShowsTheFirstChosenFile();
+    void openIntoAnEmptyViewerStartsTheList();
+    void openedPictureLoaderTypeGoesThroughThePictureLoader();
+    void saveAsPreselectsTheImagesFormat_data();
+    void saveAsPreselectsTheImagesFormat();
+    void saveAsWritesTheChosenFormatAndChangesNothingElse_data();
+    void saveAsWritesTheChosenFormatAndChangesNothingElse();
+    void failedSaveIsReportedAndCancelWritesNothing();
+    void copyImagePutsTheImageAsShownOnTheClipboard();
+
+private:
+    QString writeImage(const QString& name, QSize size, const char* format = nullptr);
+    frmViwer& viewer();
+    void showList(const QStringList& paths, int index);
+    QAction* menuItem(const QString& menu, const QString& caption);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<FakeRegistry> m_registry;
+    std::unique_ptr<ScriptedPrompts> m_prompts;
+    std::unique_ptr<QuietHost> m_host;
+    std::unique_ptr<frmViwer> m_viewer;
+};
+
+void ViewerCommandsTest::init() {
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_registry = std::make_unique<FakeRegistry>();
+    m_prompts = std::make_unique<ScriptedPrompts>();
+    m_host = std::make_unique<QuietHost>();
+    // A normal window keeps the menus and their shortcuts.
+    QVERIFY(CRegister(*m_registry)
+                .REGSaveSetting(RegRoot::LocalMachine, kSettingsKey, QStringLiteral("FullScreen"),
+                                QStringLiteral("0")));
+}
+
+void ViewerCommandsTest::cleanup() {
+    m_viewer.reset();
+    m_host.reset();
+    m_prompts.reset();
+    m_registry.reset();
+    m_dir.reset();
+}
+
+QString ViewerCommandsTest::writeImage(const QString& name, QSize size, const char* format) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    image.setPixel(0, 0, qRgb(255, 0, 0));
+    const QString path = m_dir->filePath(name);
+    if (!image.save(path, format))
+        qWarning("cannot write %s", qPrintable(path));
+    return path;
+}
+
+frmViwer& ViewerCommandsTest::viewer() {
+    if (!m_viewer)
+        m_viewer = std::make_unique<frmViwer>(*m_registry, *m_prompts, nullptr, *m_host);
+    return *m_viewer;
+}
+
+void ViewerCommandsTest::showList(const QStringList& paths, int index) {
+    viewer().ViewImage(paths, index);
+}
+
+QAction* ViewerCommandsTest::menuItem(const QString& menu, const QString& caption) {
+    for (QAction* top : viewer().menuBar()->actions()) {
+        if (top->text() != menu || !top->menu())
+            continue;
+        for (QAction* item : top->menu()->actions()) {
+            if (item->text() == caption)
+                return item;
+        }
+    }
+    return nullptr;
+}
+
+void ViewerCommandsTest::everyRouteReachesItsCommandOnce_data() {
+    QTest::addColumn<QString>("route");  // "menu:Menu/Caption", "button:key" or "key:sequence"
+    QTest::addColumn<int>("opens");
+    QTest::addColumn<int>("saves");
+    QTest::newRow("File Open") << "menu:File/Open     " << 1 << 0;
+    QTest::newRow("Open button") << "button:open32" << 1 << 0;
+    QTest::newRow("Ctrl+O") << "key:Ctrl+O" << 1 << 0;
+    QTest::newRow("File Save As") << "menu:File/Save As     " << 0 << 1;
+    QTest::newRow("Ctrl+S") << "key:Ctrl+S" << 0 << 1;
+}
+
+void ViewerCommandsTest::everyRouteReachesItsCommandOnce() {
+    QFETCH(QString, route);
+    QFETCH(int, opens);
+    QFETCH(int, saves);
+    showList({writeImage(QStringLiteral("a.png"), QSize(20, 10))}, 0);
+    QVERIFY(QTest::qWaitForWindowActive(&viewer()));
+    const QString target = route.section(QLatin1Char(':'), 1);
+    if (route.startsWith(QLatin1String("menu:"))) {
+        QAction* item =
+            menuItem(target.section(QLatin1Char('/'), 0, 0), target.section(QLatin1Char('/'), 1));
+        QVERIFY(item);
+        QVERIFY(item->isEnabled());
+        item->trigger();
+    } else if (route.startsWith(QLatin1String("button:"))) {
+        auto* toolbar = viewer().findChild<QToolBar*>(QStringLiteral("Toolbar"));
+        QVERIFY(toolbar);
+        QAction* button = toolbar->findChild<QAction*>(target);
+        QVERIFY(button);
+        QVERIFY(button->isEnabled());
+        button->trigger();
+    } else {
+        QTest::keySequence(&viewer(), QKeySequence(target));
+    }
+    QCOMPARE(m_prompts->openRequests().size(), opens);
+    QCOMPARE(m_prompts->saveRequests().size(), saves);
+}
+
+void ViewerCommandsTest::cancelledOpenChangesNothing() {
+    const QStringList paths = {writeImage(QStringLiteral("a.png"), QSize(20, 10)),
+                               writeImage(QStringLiteral("b.png"), QSize(30, 10))};
+    showList(paths, 1);
+    QVERIFY(!viewer().LoadImage());
+    QCOMPARE(m_prompts->openRequests(), QStringList{kExpectedOpenFilter});
+    QCOMPARE(viewer().ImagePaths(), paths);
+    QCOMPARE(viewer().CurrentIndex(), 1);
+    QCOMPARE(viewer().windowTitle(), title(QStringLiteral("b.png")));
+    QCOMPARE(viewer().imgX().document().Width(), 30);
+}
+
+void ViewerCommandsTest::openAppendsAndShowsTheFirstChosenFile_data() {
+    QTest::addColumn<QStringList>("chosen");
+    QTest::newRow("one file") << QStringList{QStringLiteral("c.png")};
+    QTest::newRow("several files") << QStringList{QStringLiteral("d.png"), QStringLiteral("c.png")};
+}
+
+void ViewerCommandsTest::openAppendsAndShowsTheFirstChosenFile() {
+    QFETCH(QStringList, chosen);
+    const QStringList listed = {writeImage(QStringLiteral("a.png"), QSize(20, 10)),
+                                writeImage(QStringLiteral("b.png"), QSize(30, 10))};
+    writeImage(QStringLiteral("c.png"), QSize(40, 10));
+    writeImage(QStringLiteral("d.png"), QSize(50, 10));
+    QStringList chosenPaths;
+    for (const QString& name : chosen)
+        chosenPaths.append(m_dir->filePath(name));
+    showList(listed, 1);
+
+    m_prompts->scriptOpenFiles(chosenPaths);
+    QVERIFY(viewer().LoadImage());
+
+    QCOMPARE(viewer().ImagePaths(), listed + chosenPaths);
+    QCOMPARE(viewer().CurrentIndex(), 1);
+    QCOMPARE(viewer().windowTitle(), title(chosen.constFirst()));
+    QCOMPARE(viewer().imgX().document().FileName(), chosenPaths.constFirst());
+    QVERIFY(m_prompts->messages().isEmpty());
+
+    // The list goes on from the image shown before the dialog: the first opened file is next.
+    viewer().ShowNextImage();
+    QCOMPARE(viewer().CurrentIndex(), 2);
+    QCOMPARE(viewer().imgX().document().FileName(), chosenPaths.constFirst());
+}
+
+void ViewerCommandsTest::openIntoAnEmptyViewerStartsTheList() {
+    const QStringList chosen = {writeImage(QStringLiteral("a.png"), QSize(20, 10)),
+                                writeImage(QStringLiteral("b.png"), QSize(30, 10))};
+    viewer().show();
+    m_prompts->scriptOpenFiles(chosen);
+    QVERIFY(viewer().LoadImage());
+    QCOMPARE(viewer().ImagePaths(), chosen);
+    QCOMPARE(viewer().CurrentIndex(), 0);
+    viewer().ShowNextImage();
+    QCOMPARE(viewer().imgX().document().FileName(), chosen.at(1));
+}
+
+void ViewerCommandsTest::openedPictureLoaderTypeGoesThroughThePictureLoader() {
+    const QStringList listed = {writeImage(QStringLiteral("a.png"), QSize(20, 10))};
+    const QString dib = writeImage(QStringLiteral("icon.dib"), QSize(16, 16), "BMP");
+    showList(listed, 0);
+    m_prompts->scriptOpenFiles({dib});
+    QVERIFY(viewer().LoadImage());
+    // The picture loader hands over pixels only: the control learns no file name.
+    QCOMPARE(viewer().imgX().document().Width(), 16);
+    QVERIFY(viewer().imgX().document().FileName().isEmpty());
+    QCOMPARE(viewer().windowTitle(), title(QStringLiteral("icon.dib")));
+    QCOMPARE(viewer().ImagePaths(), listed + QStringList{dib});
+}
+
+void ViewerCommandsTest::saveAsPreselectsTheImagesFormat_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("format");
+    QTest::addColumn<int>("filter");
+    QTest::addColumn<QString>("extension");
+    QTest::newRow("PNG") << "a.png" << QByteArray("PNG") << 2 << "png";
+    QTest::newRow("JPEG") << "a.jpg" << QByteArray("JPEG") << 1 << "jpg";
+    QTest::newRow("BMP") << "a.bmp" << QByteArray("BMP") << 8 << "bmp";
+    QTest::newRow("TIFF") << "a.tif" << QByteArray("TIFF") << 4 << "tif";
+    // A format the dialog does not offer keeps the filter the user last left: PNG here.
+    QTest::newRow("icon keeps the last filter") << "a.ico" << QByteArray("ICO") << 2 << "png";
+}
+
+void ViewerCommandsTest::saveAsPreselectsTheImagesFormat() {
+    QFETCH(QString, name);
+    QFETCH(QByteArray, format);
+    QFETCH(int, filter);
+    QFETCH(QString, extension);
+    const QString first = writeImage(QStringLiteral("first.png"), QSize(8, 8));
+    const QString path = writeImage(name, QSize(8, 8), format.constData());
+    QVERIFY(QFileInfo::exists(path));
+    showList({first, path}, 0);
+    m_prompts->scriptSaveFile(QString(), 2);  // cancelled; the PNG filter is now the last one
+    viewer().SaveAs();
+    viewer().ShowNextImage();
+    viewer().SaveAs();
+    QCOMPARE(m_prompts->saveRequests().size(), 2);
+    const ScriptedPrompts::SaveRequest request = m_prompts->saveRequests().at(1);
+    QCOMPARE(request.filter, kExpectedSaveFilter);
+    QCOMPARE(request.filterIndex, filter);
+    QCOMPARE(request.defaultExtension, extension);
+}
+
+void ViewerCommandsTest::saveAsWritesTheChosenFormatAndChangesNothingElse_data() {
+    QTest::addColumn<int>("filter");
+    QTest::addColumn<QByteArray>("written");  // as a reader that looks at the bytes sees it
+    QTest::newRow("JPEG") << 1 << QByteArray("jpeg");
+    QTest::newRow("PNG") << 2 << QByteArray("png");
+    QTest::newRow("Windows bitmap") << 8 << QByteArray("bmp");
+}
+
+void ViewerCommandsTest::saveAsWritesTheChosenFormatAndChangesNothingElse() {
+    QFETCH(int, filter);
+    QFETCH(QByteArray, written);
+    const QStringList listed = {writeImage(QStringLiteral("a.png"), QSize(20, 10))};
+    showList(listed, 0);
+    viewer().RotatePlus90();
+    const QString titleBefore = viewer().windowTitle();
+    // Into the folder of the list, under a name that does not tell the format.
+    const QString target = m_dir->filePath(QStringLiteral("copy.out"));
+    m_prompts->scriptSaveFile(target, filter);
+    viewer().SaveAs();
+
+    QImageReader reader(target);
+    reader.setDecideFormatFromContent(true);
+    QCOMPARE(reader.format(), written);
+    QCOMPARE(reader.size(), QSize(10, 20));  // the image as shown, turned
+    QCOMPARE(viewer().ImagePaths(), listed);
+    QCOMPARE(viewer().windowTitle(), titleBefore);
+    QCOMPARE(viewer().imgX().document().FileName(), listed.constFirst());
+    QVERIFY(m_prompts->messages().isEmpty());
+}
+
+void ViewerCommandsTest::failedSaveIsReportedAndCancelWritesNothing() {
+    const QStringList listed = {writeImage(QStringLiteral("a.png"), QSize(20, 10))};
+    showList(listed, 0);
+    const QString missingFolder = m_dir->filePath(QStringLiteral("gone/b.png"));
+    m_prompts->scriptSaveFile(missingFolder, 2);
+    viewer().SaveAs();
+    QCOMPARE(m_prompts->messages().size(), 1);
+    QCOMPARE(m_prompts->messages().at(0).caption, QStringLiteral("Lorvane"));
+    QVERIFY(!QFileInfo::exists(missingFolder));
+    QCOMPARE(viewer().ImagePaths(), listed);
+
+    m_prompts->clearRecords();
+    viewer().SaveAs();  // nothing scripted: cancelled
+    QCOMPARE(m_prompts->saveRequests().size(), 1);
+    QVERIFY(m_prompts->messages().isEmpty());
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{QStringLiteral("a.png")});
+}
+
+void ViewerCommandsTest::copyImagePutsTheImageAsShownOnTheClipboard() {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    viewer().CopyImage();  // nothing shown: the clipboard stays as it was
+    QVERIFY(clipboard->image().isNull());
+
+    showList({writeImage(QStringLiteral("a.png"), QSize(20, 10))}, 0);
+    viewer().RotatePlus90();
+    QAction* item = menuItem(QStringLiteral("Edit"), QStringLiteral("Copy Image"));
+    QVERIFY(item);
+    QCOMPARE(item->shortcut(), QKeySequence(QStringLiteral("Ctrl+G")));
+    item->trigger();
+    const QImage copied = clipboard->image();
+    QCOMPARE(copied.size(), QSize(10, 20));
+    // Turned clockwise, the red top-left pixel is now at the top right.
+    QCOMPARE(copied.pixel(9, 0), qRgb(255, 0, 0));
+}
+
+QTEST_MAIN(ViewerCommandsTest)
+#include "tst_viewer_commands.moc"
