@@ -1,6 +1,7 @@
 #include "browser/frmMain.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QScreen>
@@ -66,6 +67,7 @@ frmMain::frmMain(Registry& registry, Prompts& prompts, SpecialFolders& specialFo
     connect(m_imageExplore, &ImageExplore::OpenItem, this, &frmMain::OpenItem);
     connect(m_imageExplore, &ImageExplore::FileOperationRequested, this,
             &frmMain::onFileOperationRequested);
+    connect(m_imageExplore, &ImageExplore::CopyImageRequested, this, &frmMain::CopyItemImage);
     connect(m_ImgX, &ImgX::DblClick, this, &frmMain::OpenPreviewInViewer);
     connect(m_TV1, &FolderTree::TreeClick, this, &frmMain::onTreeClick);
     connect(m_TV1, &FolderTree::NodeClick, this, &frmMain::onFolderNotification);
@@ -291,6 +293,24 @@ void frmMain::ShowPreview(const QString& path) {
         return;
     }
     m_ImgX->setMouseTool(ImgX::MouseNone);
+}
+
+void frmMain::CopyItemImage(const QString& path) {
+    if (path.isEmpty() || QFileInfo(path).isDir())
+        return;
+    QImage image;
+    if (UsesPictureLoader(path)) {
+        const PictureResult result = LoadPicture(path);
+        if (!result.ok())
+            return;
+        image = result.picture;
+    } else {
+        ImageDocument document;
+        if (!document.LoadFile(path))
+            return;
+        image = document.activeImage();
+    }
+    QGuiApplication::clipboard()->setImage(image);
 }
 
 void frmMain::PreviewZoomIn() {

@@ -78,6 +78,9 @@ public:
     // The explorer's selection reports: an empty path or a folder empties the preview, a file
     // is loaded into it (an undecodable one leaves it empty, without a message).
     void ShowPreview(const QString& path);
+    // The explorer's Copy Image: the item's file, decoded afresh, onto the clipboard. A folder,
+    // a missing or an undecodable file leaves the clipboard as it was, without a message.
+    void CopyItemImage(const QString& path);
     // Hands the previewed file to the viewer as a one-image list. Some window of the program
     // stays visible whatever happens.
     void OpenPreviewInViewer();

@@ -1,3 +1,4 @@
+#include <QClipboard>
 #include <QDir>
 #include <QImage>
 #include <QListView>
@@ -73,6 +74,8 @@ private Q_SLOTS:
     void viewerOnAnotherFolderReturnsToThatFolder();
     void aWindowStaysVisibleWhenTheFileIsGone();
     void openItemWithAFolderExploresIt();
+    void explorerCopyImageCopiesOnlyADecodableFile_data();
+    void explorerCopyImageCopiesOnlyADecodableFile();
 
 private:
     QString path(const QString& relative) const { return m_dir->filePath(relative); }
@@ -590,6 +593,29 @@ void BrowserTest::openItemWithAFolderExploresIt() {
     m_window->OpenItem({QString()}, 0, QString());
     QCOMPARE(m_window->preview().document().Count(), 0);
     QVERIFY(m_window->isVisible());
+}
+
+void BrowserTest::explorerCopyImageCopiesOnlyADecodableFile_data() {
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QSize>("copied");  // empty: the clipboard keeps what it had
+    QTest::newRow("image file") << "A/a1.png" << QSize(40, 30);
+    QTest::newRow("picture-loader file") << "A/icon.dib" << QSize(16, 16);
+    QTest::newRow("folder") << "A/sub" << QSize();
+    QTest::newRow("undecodable file") << "A/broken.jpg" << QSize();
+    QTest::newRow("no item") << "" << QSize();
+}
+
+void BrowserTest::explorerCopyImageCopiesOnlyADecodableFile() {
+    QFETCH(QString, item);
+    QFETCH(QSize, copied);
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    QImage before(3, 3, QImage::Format_RGB32);
+    before.fill(Qt::yellow);
+    clipboard->setImage(before);
+    const QString itemPath = item.isEmpty() ? QString() : path(item);
+    Q_EMIT m_window->ImageExplore1().CopyImageRequested(itemPath);
+    QCOMPARE(clipboard->image().size(), copied.isValid() ? copied : before.size());
+    QVERIFY(m_prompts->messages().isEmpty());
 }
 
 QTEST_MAIN(BrowserTest)
