@@ -21,6 +21,8 @@
 #include "fileops/frmFile.h"
 #include "platform/SpecialFolders.h"
 #include "platform/XdgShellFileOperation.h"
+#include "platform/XdgWallpaper.h"
+#include "tools/SetWallpaper.h"
 #include "viewer/ToolIcons.h"
 #include "viewer/frmViwer.h"
 
@@ -175,8 +177,7 @@ void frmMain::buildToolbar() {
     connect(m_cmdZoomIn, &QToolButton::clicked, this, &frmMain::PreviewZoomIn);
     connect(m_cmdZoomOut, &QToolButton::clicked, this, &frmMain::PreviewZoomOut);
     connect(m_cmdView, &QToolButton::clicked, this, &frmMain::OpenPreviewInViewer);
-    // TODO(issue 7): SetWallpaper with the preview's document.
-    m_cmdWallPaper->setEnabled(false);
+    connect(m_cmdWallPaper, &QToolButton::clicked, this, &frmMain::SetPreviewAsWallpaper);
 }
 
 void frmMain::ApplySkin() {
@@ -381,6 +382,7 @@ frmViwer& frmMain::viewer() {
     if (!m_viewer) {
         m_viewer = std::make_unique<frmViwer>(m_registry, m_prompts, &m_skin, *this);
         m_viewer->setFileOperations(&fileOperations());
+        m_viewer->setWallpaper(&wallpaper());
     }
     return *m_viewer;
 }
@@ -404,6 +406,24 @@ void frmMain::setFileOperations(FileOperationRunner* runner) {
     m_fileOperations = runner;
     if (m_viewer)
         m_viewer->setFileOperations(runner);
+}
+
+Wallpaper& frmMain::wallpaper() {
+    if (!m_wallpaper) {
+        m_ownWallpaper = std::make_unique<XdgWallpaper>();
+        m_wallpaper = m_ownWallpaper.get();
+    }
+    return *m_wallpaper;
+}
+
+void frmMain::setWallpaper(Wallpaper* wallpaper) {
+    m_wallpaper = wallpaper;
+    if (m_viewer)
+        m_viewer->setWallpaper(wallpaper);
+}
+
+void frmMain::SetPreviewAsWallpaper() {
+    SetWallpaper(m_ImgX->document(), wallpaper(), m_prompts);
 }
 
 void frmMain::onFileOperationRequested(int opType) {

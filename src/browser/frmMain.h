@@ -24,6 +24,7 @@ class FileOperationRunner;
 class ShellFileOperation;
 class frmFile;
 class frmViwer;
+class Wallpaper;
 
 // The browser window: the program's main window, alive for the whole process, hidden while the
 // viewer runs from the command line. The folder tree on the left chooses the folder the explorer
@@ -97,6 +98,11 @@ public:
     FileOperationRunner& fileOperations();
     // Tests put a runner over scripted services in place of the real one.
     void setFileOperations(FileOperationRunner* runner);
+    // The desktop wallpaper of both windows, the running desktop's unless tests put another.
+    Wallpaper& wallpaper();
+    void setWallpaper(Wallpaper* wallpaper);
+    // The "Set as wallpaper" button: the preview's image as the desktop wallpaper.
+    void SetPreviewAsWallpaper();
 
     // ViewerHost
     void showBrowser() override;
@@ -149,6 +155,8 @@ private:
     std::unique_ptr<frmFile> m_frmFile;
     std::unique_ptr<FileOperationProgress> m_progress;
     std::unique_ptr<FileOperationRunner> m_ownFileOperations;
+    std::unique_ptr<Wallpaper> m_ownWallpaper;
+    Wallpaper* m_wallpaper = nullptr;
     FileOperationRunner* m_fileOperations = nullptr;
     bool m_FollowSelection = false;
     bool m_ending = false;

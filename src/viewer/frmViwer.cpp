@@ -27,6 +27,7 @@
 #include "platform/Prompts.h"
 #include "settings/CRegister.h"
 #include "settings/ViewerSettings.h"
+#include "tools/SetWallpaper.h"
 #include "viewer/FileDialogFilters.h"
 #include "viewer/StatusBarText.h"
 #include "viewer/ToolIcons.h"
@@ -182,7 +183,7 @@ void frmViwer::buildMenus() {
     m_actAntiAlias->setCheckable(true);
     addItem(tools, QStringLiteral("Rotate +90"), {}, [this] { RotatePlus90(); });
     addItem(tools, QStringLiteral("Rotate -90"), {}, [this] { RotateMinus90(); });
-    addItem(tools, QStringLiteral("Set As Wallpaper"), {}, nullptr);
+    addItem(tools, QStringLiteral("Set As Wallpaper"), {}, [this] { SetAsWallpaper(); });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
     addItem(help, QStringLiteral("About"), {}, nullptr);
@@ -437,6 +438,11 @@ void frmViwer::SaveAs() {
                              MessageButtons::Ok, MessageIcon::Exclamation,
                              QStringLiteral("Lorvane"));
     }
+}
+
+void frmViwer::SetAsWallpaper() {
+    if (m_wallpaper)
+        SetWallpaper(m_imgX->document(), *m_wallpaper, m_prompts);
 }
 
 void frmViwer::CopyImage() {
@@ -869,7 +875,7 @@ void frmViwer::showContextMenu(int x, int y) {
         RotMinus,
         ZoomInItem,
         ZoomOutItem,
-        Wallpaper,
+        WallpaperItem,
         Next,
         Previous,
         SlideShow,
@@ -899,7 +905,7 @@ void frmViwer::showContextMenu(int x, int y) {
     add(ZoomInItem, QStringLiteral("Zoom In"));
     add(ZoomOutItem, QStringLiteral("Zoom Out"));
     menu.addSeparator();
-    add(Wallpaper, QStringLiteral("Set As Wallpaper"), false);  // TODO(issue 7): SetWallpaper
+    add(WallpaperItem, QStringLiteral("Set As Wallpaper"));
 
     QAction* chosen = menu.exec(m_imgX->mapToGlobal(QPoint(x, y)));
     switch (chosen ? chosen->data().toInt() : 0) {
@@ -917,6 +923,9 @@ void frmViwer::showContextMenu(int x, int y) {
             break;
         case ZoomOutItem:
             ZoomOut();
+            break;
+        case WallpaperItem:
+            SetAsWallpaper();
             break;
         case Next:
             ShowNextImage();

@@ -21,6 +21,7 @@ class ImgX;
 class Prompts;
 class Registry;
 class Skin;
+class Wallpaper;
 class ViewerHost;
 
 // The viewer window: one image of a list at a time, with zoom, rotation, smoothing, full screen,
@@ -63,6 +64,10 @@ public:
     // File operations on the image shown: 1 copy, 2 delete to the trash, 4 move, 5 rename. Without
     // a runner (set by the browser) they do nothing.
     void setFileOperations(FileOperationRunner* runner) { m_fileOperations = runner; }
+    // The desktop wallpaper, set by the browser; without it Set As Wallpaper does nothing.
+    void setWallpaper(Wallpaper* wallpaper) { m_wallpaper = wallpaper; }
+    // The image shown as the desktop wallpaper (Tools menu and context menu).
+    void SetAsWallpaper();
     void RunFileOperation(int opType);
     void DeleteCurrentImage();
     static bool IsFolder(const QString& path);
@@ -133,6 +138,7 @@ private:
     Skin* m_skin;
     ViewerHost& m_host;
     FileOperationRunner* m_fileOperations = nullptr;
+    Wallpaper* m_wallpaper = nullptr;
 
     QStringList m_imagePaths;
     int m_currentIndex = 0;

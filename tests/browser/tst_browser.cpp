@@ -23,6 +23,7 @@
 #include "platform/XdgShellFileOperation.h"
 #include "platform/fakes/FakeRegistry.h"
 #include "platform/fakes/FakeSpecialFolders.h"
+#include "platform/fakes/RecordingWallpaper.h"
 #include "platform/fakes/ScriptedPrompts.h"
 #include "viewer/frmViwer.h"
 
@@ -76,6 +77,7 @@ private Q_SLOTS:
     void openItemWithAFolderExploresIt();
     void explorerCopyImageCopiesOnlyADecodableFile_data();
     void explorerCopyImageCopiesOnlyADecodableFile();
+    void wallpaperButtonSetsThePreviewsImage();
 
 private:
     QString path(const QString& relative) const { return m_dir->filePath(relative); }
@@ -615,6 +617,20 @@ void BrowserTest::explorerCopyImageCopiesOnlyADecodableFile() {
     const QString itemPath = item.isEmpty() ? QString() : path(item);
     Q_EMIT m_window->ImageExplore1().CopyImageRequested(itemPath);
     QCOMPARE(clipboard->image().size(), copied.isValid() ? copied : before.size());
+    QVERIFY(m_prompts->messages().isEmpty());
+}
+
+void BrowserTest::wallpaperButtonSetsThePreviewsImage() {
+    QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("wallpaper")));
+    RecordingWallpaper wallpaper(path(QStringLiteral("wallpaper/")));
+    m_window->setWallpaper(&wallpaper);
+    QVERIFY(m_window->cmdWallPaper()->isEnabled());
+    m_window->cmdWallPaper()->click();  // empty preview
+    QVERIFY(wallpaper.applied().isEmpty());
+
+    m_window->ShowPreview(path(QStringLiteral("A/a1.png")));
+    m_window->cmdWallPaper()->click();
+    QCOMPARE(wallpaper.applied(), QStringList{path(QStringLiteral("wallpaper/a1.png"))});
     QVERIFY(m_prompts->messages().isEmpty());
 }
 

@@ -10,6 +10,7 @@
 
 #include "components/ImgX.h"
 #include "platform/fakes/FakeRegistry.h"
+#include "platform/fakes/RecordingWallpaper.h"
 #include "platform/fakes/ScriptedPrompts.h"
 #include "settings/CRegister.h"
 #include "viewer/ViewerHost.h"
@@ -73,6 +74,7 @@ private Q_SLOTS:
     void saveAsWritesTheChosenFormatAndChangesNothingElse();
     void failedSaveIsReportedAndCancelWritesNothing();
     void copyImagePutsTheImageAsShownOnTheClipboard();
+    void toolsMenuSetsTheShownImageAsWallpaper();
 
 private:
     QString writeImage(const QString& name, QSize size, const char* format = nullptr);
@@ -342,6 +344,25 @@ void ViewerCommandsTest::copyImagePutsTheImageAsShownOnTheClipboard() {
     QCOMPARE(copied.size(), QSize(10, 20));
     // Turned clockwise, the red top-left pixel is now at the top right.
     QCOMPARE(copied.pixel(9, 0), qRgb(255, 0, 0));
+}
+
+void ViewerCommandsTest::toolsMenuSetsTheShownImageAsWallpaper() {
+    QTemporaryDir folder;
+    RecordingWallpaper wallpaper(folder.path() + QLatin1Char('/'));
+    viewer().setWallpaper(&wallpaper);
+    QAction* item = menuItem(QStringLiteral("Tools"), QStringLiteral("Set As Wallpaper"));
+    QVERIFY(item);
+    QVERIFY(item->isEnabled());
+    item->trigger();  // nothing shown yet
+    QVERIFY(wallpaper.applied().isEmpty());
+
+    showList({writeImage(QStringLiteral("beach.png"), QSize(20, 10))}, 0);
+    item->trigger();
+    QCOMPARE(wallpaper.applied(), QStringList{folder.filePath(QStringLiteral("beach.png"))});
+    QImageReader written(wallpaper.applied().constFirst());
+    written.setDecideFormatFromContent(true);
+    QCOMPARE(written.format(), QByteArray("bmp"));
+    QVERIFY(m_prompts->messages().isEmpty());
 }
 
 QTEST_MAIN(ViewerCommandsTest)
