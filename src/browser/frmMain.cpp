@@ -20,6 +20,7 @@
 #include "fileops/FileOperationRunner.h"
 #include "fileops/frmFile.h"
 #include "platform/SpecialFolders.h"
+#include "platform/XdgLauncher.h"
 #include "platform/XdgShellFileOperation.h"
 #include "platform/XdgWallpaper.h"
 #include "tools/SetWallpaper.h"
@@ -383,6 +384,11 @@ frmViwer& frmMain::viewer() {
         m_viewer = std::make_unique<frmViwer>(m_registry, m_prompts, &m_skin, *this);
         m_viewer->setFileOperations(&fileOperations());
         m_viewer->setWallpaper(&wallpaper());
+        if (!m_launcher) {
+            m_ownLauncher = std::make_unique<XdgLauncher>();
+            m_launcher = m_ownLauncher.get();
+        }
+        m_viewer->setHelpServices(m_launcher, QCoreApplication::applicationDirPath());
     }
     return *m_viewer;
 }
@@ -420,6 +426,12 @@ void frmMain::setWallpaper(Wallpaper* wallpaper) {
     m_wallpaper = wallpaper;
     if (m_viewer)
         m_viewer->setWallpaper(wallpaper);
+}
+
+void frmMain::setLauncher(Launcher* launcher) {
+    m_launcher = launcher;
+    if (m_viewer)
+        m_viewer->setHelpServices(launcher, QCoreApplication::applicationDirPath());
 }
 
 void frmMain::SetPreviewAsWallpaper() {

@@ -25,6 +25,7 @@ class ShellFileOperation;
 class frmFile;
 class frmViwer;
 class Wallpaper;
+class Launcher;
 
 // The browser window: the program's main window, alive for the whole process, hidden while the
 // viewer runs from the command line. The folder tree on the left chooses the folder the explorer
@@ -103,6 +104,8 @@ public:
     void setWallpaper(Wallpaper* wallpaper);
     // The "Set as wallpaper" button: the preview's image as the desktop wallpaper.
     void SetPreviewAsWallpaper();
+    // What opens the help and starts the update program, the desktop's unless tests put another.
+    void setLauncher(Launcher* launcher);
 
     // ViewerHost
     void showBrowser() override;
@@ -157,6 +160,8 @@ private:
     std::unique_ptr<FileOperationRunner> m_ownFileOperations;
     std::unique_ptr<Wallpaper> m_ownWallpaper;
     Wallpaper* m_wallpaper = nullptr;
+    std::unique_ptr<Launcher> m_ownLauncher;
+    Launcher* m_launcher = nullptr;
     FileOperationRunner* m_fileOperations = nullptr;
     bool m_FollowSelection = false;
     bool m_ending = false;

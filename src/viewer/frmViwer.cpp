@@ -24,6 +24,7 @@
 #include "explorer/ExtensionLists.h"
 #include "fileops/FileOperationRunner.h"
 #include "fileops/ViewerFileOperation.h"
+#include "platform/Launcher.h"
 #include "platform/Prompts.h"
 #include "settings/CRegister.h"
 #include "settings/ViewerSettings.h"
@@ -187,8 +188,8 @@ void frmViwer::buildMenus() {
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
     addItem(help, QStringLiteral("About"), {}, nullptr);
-    addItem(help, QStringLiteral("Help Index"), {}, nullptr);
-    addItem(help, QStringLiteral("update"), {}, nullptr);
+    addItem(help, QStringLiteral("Help Index"), {}, [this] { HelpIndex(); });
+    addItem(help, QStringLiteral("update"), {}, [this] { StartUpdate(); });
 
     // Full screen hides these five; the Image menu is not among them.
     m_topMenus = {file, edit, view, tools, help};
@@ -443,6 +444,29 @@ void frmViwer::SaveAs() {
 void frmViwer::SetAsWallpaper() {
     if (m_wallpaper)
         SetWallpaper(m_imgX->document(), *m_wallpaper, m_prompts);
+}
+
+void frmViwer::setHelpServices(Launcher* launcher, const QString& programFolder) {
+    m_launcher = launcher;
+    m_programFolder = programFolder;
+}
+
+void frmViwer::HelpIndex() {
+    if (!m_launcher)
+        return;
+    const QDir folder(m_programFolder);
+    const QString chm = folder.filePath(QStringLiteral("lorvane.chm"));
+    // Few Linux desktops read compiled help, so the program ships its help as a web page.
+    m_launcher->openDocument(
+        QFileInfo::exists(chm) ? chm : folder.filePath(QStringLiteral("lorvane.html")));
+}
+
+void frmViwer::StartUpdate() {
+    if (!m_launcher)
+        return;
+    const QString program = QDir(m_programFolder).filePath(QStringLiteral("update/update"));
+    if (QFileInfo(program).isExecutable())
+        m_launcher->startProgram(program, {});
 }
 
 void frmViwer::CopyImage() {

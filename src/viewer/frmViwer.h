@@ -20,6 +20,7 @@ class FileOperationRunner;
 class ImgX;
 class Prompts;
 class Registry;
+class Launcher;
 class Skin;
 class Wallpaper;
 class ViewerHost;
@@ -68,6 +69,14 @@ public:
     void setWallpaper(Wallpaper* wallpaper) { m_wallpaper = wallpaper; }
     // The image shown as the desktop wallpaper (Tools menu and context menu).
     void SetAsWallpaper();
+    // Where Help Index and update find their files, and what opens them; without a launcher
+    // (set by the browser) both do nothing.
+    void setHelpServices(Launcher* launcher, const QString& programFolder);
+    // Opens the help beside the program: "lorvane.chm" where one is installed, otherwise the
+    // help page shipped with the program.
+    void HelpIndex();
+    // Starts "update/update" beside the program when it is there.
+    void StartUpdate();
     void RunFileOperation(int opType);
     void DeleteCurrentImage();
     static bool IsFolder(const QString& path);
@@ -139,6 +148,8 @@ private:
     ViewerHost& m_host;
     FileOperationRunner* m_fileOperations = nullptr;
     Wallpaper* m_wallpaper = nullptr;
+    Launcher* m_launcher = nullptr;
+    QString m_programFolder;
 
     QStringList m_imagePaths;
     int m_currentIndex = 0;

@@ -10,6 +10,7 @@
 
 #include "components/ImgX.h"
 #include "platform/fakes/FakeRegistry.h"
+#include "platform/fakes/RecordingLauncher.h"
 #include "platform/fakes/RecordingWallpaper.h"
 #include "platform/fakes/ScriptedPrompts.h"
 #include "settings/CRegister.h"
@@ -75,6 +76,8 @@ private Q_SLOTS:
     void failedSaveIsReportedAndCancelWritesNothing();
     void copyImagePutsTheImageAsShownOnTheClipboard();
     void toolsMenuSetsTheShownImageAsWallpaper();
+    void helpMenuOpensTheHelpAndStartsTheUpdate_data();
+    void helpMenuOpensTheHelpAndStartsTheUpdate();
 
 private:
     QString writeImage(const QString& name, QSize size, const char* format = nullptr);
@@ -363,6 +366,48 @@ void ViewerCommandsTest::toolsMenuSetsTheShownImageAsWallpaper() {
     written.setDecideFormatFromContent(true);
     QCOMPARE(written.format(), QByteArray("bmp"));
     QVERIFY(m_prompts->messages().isEmpty());
+}
+
+void ViewerCommandsTest::helpMenuOpensTheHelpAndStartsTheUpdate_data() {
+    QTest::addColumn<bool>("chmInstalled");
+    QTest::addColumn<bool>("updateInstalled");
+    QTest::addColumn<QString>("openedHelp");
+    QTest::newRow("shipped help, no update") << false << false << "lorvane.html";
+    QTest::newRow("compiled help and update") << true << true << "lorvane.chm";
+}
+
+void ViewerCommandsTest::helpMenuOpensTheHelpAndStartsTheUpdate() {
+    QFETCH(bool, chmInstalled);
+    QFETCH(bool, updateInstalled);
+    QFETCH(QString, openedHelp);
+    QTemporaryDir program;
+    const QDir folder(program.path());
+    QVERIFY(QFile(folder.filePath(QStringLiteral("lorvane.html"))).open(QIODevice::WriteOnly));
+    if (chmInstalled)
+        QVERIFY(QFile(folder.filePath(QStringLiteral("lorvane.chm"))).open(QIODevice::WriteOnly));
+    const QString update = folder.filePath(QStringLiteral("update/update"));
+    if (updateInstalled) {
+        QVERIFY(folder.mkpath(QStringLiteral("update")));
+        QFile file(update);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\n");
+        file.close();
+        QVERIFY(file.setPermissions(file.permissions() | QFileDevice::ExeOwner));
+    }
+    RecordingLauncher launcher;
+    viewer().setHelpServices(&launcher, program.path());
+
+    QAction* help = menuItem(QStringLiteral("Help"), QStringLiteral("Help Index"));
+    QAction* updateItem = menuItem(QStringLiteral("Help"), QStringLiteral("update"));
+    QVERIFY(help && updateItem);
+    help->trigger();
+    updateItem->trigger();
+    QCOMPARE(launcher.opened(), QStringList{folder.filePath(openedHelp)});
+    QCOMPARE(launcher.started().size(), updateInstalled ? 1 : 0);
+    if (updateInstalled) {
+        QCOMPARE(launcher.started().at(0).program, update);
+        QVERIFY(launcher.started().at(0).arguments.isEmpty());
+    }
 }
 
 QTEST_MAIN(ViewerCommandsTest)
