@@ -18,6 +18,7 @@
 #include <cmath>
 #include <type_traits>
 
+#include "about/frmAbout.h"
 #include "components/ImgX.h"
 #include "components/PictureLoader.h"
 #include "components/Skin.h"
@@ -128,8 +129,7 @@ void frmViwer::buildMenus() {
             m_shortcuts.append({action, shortcut});
         }
         if constexpr (std::is_same_v<decltype(slot), std::nullptr_t>) {
-            // TODO(issue 7): the dialogs, printing, wallpaper, help and
-            // About box arrive with their own issues; until then the items are shown disabled.
+            // TODO(issue 7): printing and page setup; until then the items are shown disabled.
             action->setEnabled(false);
         } else {
             connect(action, &QAction::triggered, this, slot);
@@ -187,7 +187,7 @@ void frmViwer::buildMenus() {
     addItem(tools, QStringLiteral("Set As Wallpaper"), {}, [this] { SetAsWallpaper(); });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
-    addItem(help, QStringLiteral("About"), {}, nullptr);
+    addItem(help, QStringLiteral("About"), {}, [this] { ShowAbout(); });
     addItem(help, QStringLiteral("Help Index"), {}, [this] { HelpIndex(); });
     addItem(help, QStringLiteral("update"), {}, [this] { StartUpdate(); });
 
@@ -467,6 +467,18 @@ void frmViwer::StartUpdate() {
     const QString program = QDir(m_programFolder).filePath(QStringLiteral("update/update"));
     if (QFileInfo(program).isExecutable())
         m_launcher->startProgram(program, {});
+}
+
+frmAbout* frmViwer::aboutBox() const {
+    return m_about;
+}
+
+void frmViwer::ShowAbout() {
+    if (!m_about)
+        m_about = new frmAbout(m_registry, m_prompts, m_launcher, m_skin, this);
+    m_about->show();
+    m_about->raise();
+    m_about->activateWindow();
 }
 
 void frmViwer::CopyImage() {

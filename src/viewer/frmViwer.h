@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 #include <QTimer>
 
@@ -17,6 +18,7 @@ class QToolBar;
 namespace lorvane {
 
 class FileOperationRunner;
+class frmAbout;
 class ImgX;
 class Prompts;
 class Registry;
@@ -77,6 +79,9 @@ public:
     void HelpIndex();
     // Starts "update/update" beside the program when it is there.
     void StartUpdate();
+    // The About box, without blocking; one at a time.
+    void ShowAbout();
+    frmAbout* aboutBox() const;
     void RunFileOperation(int opType);
     void DeleteCurrentImage();
     static bool IsFolder(const QString& path);
@@ -150,6 +155,7 @@ private:
     Wallpaper* m_wallpaper = nullptr;
     Launcher* m_launcher = nullptr;
     QString m_programFolder;
+    QPointer<frmAbout> m_about;
 
     QStringList m_imagePaths;
     int m_currentIndex = 0;
