@@ -23,6 +23,8 @@
 #include "platform/XdgLauncher.h"
 #include "platform/XdgShellFileOperation.h"
 #include "platform/XdgWallpaper.h"
+#include "tools/MyPrinter.h"
+#include "tools/QtPrintDialogs.h"
 #include "tools/SetWallpaper.h"
 #include "viewer/ToolIcons.h"
 #include "viewer/frmViwer.h"
@@ -389,6 +391,7 @@ frmViwer& frmMain::viewer() {
             m_launcher = m_ownLauncher.get();
         }
         m_viewer->setHelpServices(m_launcher, QCoreApplication::applicationDirPath());
+        m_viewer->setPrinter(&printer());
     }
     return *m_viewer;
 }
@@ -432,6 +435,14 @@ void frmMain::setLauncher(Launcher* launcher) {
     m_launcher = launcher;
     if (m_viewer)
         m_viewer->setHelpServices(launcher, QCoreApplication::applicationDirPath());
+}
+
+MyPrinter& frmMain::printer() {
+    if (!m_printer) {
+        m_printDialogs = std::make_unique<QtPrintDialogs>();
+        m_printer = std::make_unique<MyPrinter>(*m_printDialogs);
+    }
+    return *m_printer;
 }
 
 void frmMain::SetPreviewAsWallpaper() {

@@ -26,6 +26,8 @@ class frmFile;
 class frmViwer;
 class Wallpaper;
 class Launcher;
+class MyPrinter;
+class PrintDialogs;
 
 // The browser window: the program's main window, alive for the whole process, hidden while the
 // viewer runs from the command line. The folder tree on the left chooses the folder the explorer
@@ -106,6 +108,8 @@ public:
     void SetPreviewAsWallpaper();
     // What opens the help and starts the update program, the desktop's unless tests put another.
     void setLauncher(Launcher* launcher);
+    // The viewer's printing companion, over Qt's print dialogs.
+    MyPrinter& printer();
 
     // ViewerHost
     void showBrowser() override;
@@ -162,6 +166,8 @@ private:
     Wallpaper* m_wallpaper = nullptr;
     std::unique_ptr<Launcher> m_ownLauncher;
     Launcher* m_launcher = nullptr;
+    std::unique_ptr<PrintDialogs> m_printDialogs;
+    std::unique_ptr<MyPrinter> m_printer;
     FileOperationRunner* m_fileOperations = nullptr;
     bool m_FollowSelection = false;
     bool m_ending = false;

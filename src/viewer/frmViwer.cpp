@@ -16,7 +16,6 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <cmath>
-#include <type_traits>
 
 #include "about/frmAbout.h"
 #include "components/ImgX.h"
@@ -29,6 +28,8 @@
 #include "platform/Prompts.h"
 #include "settings/CRegister.h"
 #include "settings/ViewerSettings.h"
+#include "tools/MyPrinter.h"
+#include "tools/PrintPlan.h"
 #include "tools/SetWallpaper.h"
 #include "viewer/FileDialogFilters.h"
 #include "viewer/StatusBarText.h"
@@ -128,12 +129,7 @@ void frmViwer::buildMenus() {
             action->setShortcut(shortcut);
             m_shortcuts.append({action, shortcut});
         }
-        if constexpr (std::is_same_v<decltype(slot), std::nullptr_t>) {
-            // TODO(issue 7): printing and page setup; until then the items are shown disabled.
-            action->setEnabled(false);
-        } else {
-            connect(action, &QAction::triggered, this, slot);
-        }
+        connect(action, &QAction::triggered, this, slot);
         return action;
     };
 
@@ -144,11 +140,11 @@ void frmViwer::buildMenus() {
             [this] { ReturnToBrowser(); });
     addItem(file, QStringLiteral("Save As     "), QKeySequence(Qt::CTRL | Qt::Key_S),
             [this] { SaveAs(); });
-    addItem(file, QStringLiteral("Page Setup"), {}, nullptr);
+    addItem(file, QStringLiteral("Page Setup"), {}, [this] { ShowPageSetup(); });
     QMenu* print = file->addMenu(QStringLiteral("Print"));
-    addItem(print, QStringLiteral("Top Left"), {}, nullptr);
-    addItem(print, QStringLiteral("Centered"), {}, nullptr);
-    addItem(print, QStringLiteral("Fit To Page"), {}, nullptr);
+    addItem(print, QStringLiteral("Top Left"), {}, [this] { PrintCurrent(0); });
+    addItem(print, QStringLiteral("Centered"), {}, [this] { PrintCurrent(1); });
+    addItem(print, QStringLiteral("Fit To Page"), {}, [this] { PrintCurrent(2); });
     addItem(file, QStringLiteral("Exit         "), QKeySequence(Qt::CTRL | Qt::Key_Q),
             [this] { ReturnToBrowser(); });
 
@@ -467,6 +463,32 @@ void frmViwer::StartUpdate() {
     const QString program = QDir(m_programFolder).filePath(QStringLiteral("update/update"));
     if (QFileInfo(program).isExecutable())
         m_launcher->startProgram(program, {});
+}
+
+void frmViwer::ShowPageSetup() {
+    if (m_printer)
+        m_printer->ShowPageSetup(this);
+}
+
+void frmViwer::PrintCurrent(int mode) {
+    const ImageDocument& doc = m_imgX->document();
+    if (!m_printer || doc.isEmpty())
+        return;
+    const int count = doc.Count();
+    const MyPrinter::Choice choice = m_printer->ShowPrintDialog(this, count);
+    if (!choice.confirmed)
+        return;
+    for (const PrintJob& job :
+         PlanPrintJobs(count, choice.range, choice.fromPage, choice.toPage, mode)) {
+        QList<QImage> images;
+        if (job.activeImage)
+            images.append(doc.activeImage());
+        for (int index : job.images)
+            images.append(doc.Item(index));
+        // A job the printer refuses ends the printing quietly.
+        if (!m_printer->PrintImages(QStringLiteral("ZozezAzAvezi"), images, job.centred, job.fit))
+            return;
+    }
 }
 
 frmAbout* frmViwer::aboutBox() const {

@@ -23,6 +23,7 @@ class ImgX;
 class Prompts;
 class Registry;
 class Launcher;
+class MyPrinter;
 class Skin;
 class Wallpaper;
 class ViewerHost;
@@ -79,6 +80,11 @@ public:
     void HelpIndex();
     // Starts "update/update" beside the program when it is there.
     void StartUpdate();
+    // The printing companion, set by the browser; without it printing does nothing.
+    void setPrinter(MyPrinter* printer) { m_printer = printer; }
+    void ShowPageSetup();
+    // Prints the held image: mode 0 at the top left, 1 centred, 2 centred and fit to the page.
+    void PrintCurrent(int mode);
     // The About box, without blocking; one at a time.
     void ShowAbout();
     frmAbout* aboutBox() const;
@@ -154,6 +160,7 @@ private:
     FileOperationRunner* m_fileOperations = nullptr;
     Wallpaper* m_wallpaper = nullptr;
     Launcher* m_launcher = nullptr;
+    MyPrinter* m_printer = nullptr;
     QString m_programFolder;
     QPointer<frmAbout> m_about;
 

@@ -9,12 +9,14 @@
 #include "platform/XdgWallpaper.h"
 #include "platform/fakes/RecordingWallpaper.h"
 #include "platform/fakes/ScriptedPrompts.h"
+#include "tools/PrintPlan.h"
 #include "tools/SetWallpaper.h"
 
 using namespace lorvane;
 
 using Commands = QList<WallpaperCommand>;
 Q_DECLARE_METATYPE(WallpaperCommand)
+using Jobs = QList<PrintJob>;
 
 namespace {
 
@@ -57,6 +59,10 @@ private Q_SLOTS:
     void desktopChoosesTheMechanism_data();
     void desktopChoosesTheMechanism();
     void scriptStringsAreEscaped();
+    void printRangeChoosesTheJobs_data();
+    void printRangeChoosesTheJobs();
+    void placementOnThePage_data();
+    void placementOnThePage();
 
 private:
     QString writeImage(const QString& relative, QSize size);
@@ -315,6 +321,64 @@ void ToolsTest::scriptStringsAreEscaped() {
     QVERIFY(script.startsWith(QLatin1String("string:")));
     QVERIFY2(script.contains(QLatin1String("writeConfig(\"Image\", \"file:///p/a%22b.png\")")),
              qPrintable(script));
+}
+
+void ToolsTest::printRangeChoosesTheJobs_data() {
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("range");
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("to");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<Jobs>("jobs");
+    QTest::newRow("one page, all pages, top left")
+        << 1 << 0 << 1 << 1 << 0 << Jobs{PrintJob{{0}, false, false, false}};
+    QTest::newRow("one page, all pages, fit")
+        << 1 << 0 << 1 << 1 << 2 << Jobs{PrintJob{{0}, false, true, true}};
+    QTest::newRow("three pages, all pages: one job")
+        << 3 << 0 << 1 << 3 << 1 << Jobs{PrintJob{{0, 1, 2}, false, true, false}};
+    QTest::newRow("three pages, pages 2 to 3: two jobs")
+        << 3 << 2 << 2 << 3 << 2
+        << Jobs{PrintJob{{1}, false, true, true}, PrintJob{{2}, false, true, true}};
+    QTest::newRow("selection from top left: centred, own size")
+        << 3 << 1 << 1 << 3 << 0 << Jobs{PrintJob{{}, true, true, false}};
+    QTest::newRow("selection from fit: centred, own size")
+        << 1 << 1 << 1 << 1 << 2 << Jobs{PrintJob{{}, true, true, false}};
+    QTest::newRow("from above to prints nothing") << 3 << 2 << 3 << 2 << 0 << Jobs{};
+    QTest::newRow("pages past the end are left out")
+        << 2 << 2 << 2 << 5 << 0 << Jobs{PrintJob{{1}, false, false, false}};
+}
+
+void ToolsTest::printRangeChoosesTheJobs() {
+    QFETCH(int, count);
+    QFETCH(int, range);
+    QFETCH(int, from);
+    QFETCH(int, to);
+    QFETCH(int, mode);
+    QFETCH(Jobs, jobs);
+    QCOMPARE(PlanPrintJobs(count, static_cast<PrintRange>(range), from, to, mode), jobs);
+}
+
+void ToolsTest::placementOnThePage_data() {
+    QTest::addColumn<QSizeF>("image");
+    QTest::addColumn<bool>("centred");
+    QTest::addColumn<bool>("fit");
+    QTest::addColumn<QRectF>("placed");
+    const QSizeF small(100, 50);
+    QTest::newRow("top left") << small << false << false << QRectF(10, 20, 100, 50);
+    QTest::newRow("centred") << small << true << false << QRectF(160, 295, 100, 50);
+    QTest::newRow("fit, wide image") << small << true << true << QRectF(10, 220, 400, 200);
+    QTest::newRow("fit, tall image") << QSizeF(50, 100) << true << true << QRectF(60, 20, 300, 600);
+    QTest::newRow("too large, top left: reduced, not cut")
+        << QSizeF(840, 300) << false << false << QRectF(10, 20, 400, 300.0 * 400 / 840);
+}
+
+void ToolsTest::placementOnThePage() {
+    QFETCH(QSizeF, image);
+    QFETCH(bool, centred);
+    QFETCH(bool, fit);
+    QFETCH(QRectF, placed);
+    const QRectF page(10, 20, 400, 600);
+    QCOMPARE(PlaceImage(image, page, centred, fit), placed);
 }
 
 QTEST_MAIN(ToolsTest)

@@ -4,6 +4,10 @@
 #include <QImage>
 #include <QImageReader>
 #include <QMenuBar>
+#include <QPageLayout>
+#include <QPrinter>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QtTest>
@@ -14,6 +18,8 @@
 #include "platform/fakes/RecordingWallpaper.h"
 #include "platform/fakes/ScriptedPrompts.h"
 #include "settings/CRegister.h"
+#include "tools/MyPrinter.h"
+#include "tools/PrintDialogs.h"
 #include "viewer/ViewerHost.h"
 #include "viewer/frmViwer.h"
 
@@ -37,6 +43,30 @@ const QString kExpectedSaveFilter = QStringLiteral(
     "Photoshop  <PSD>|*.psd|Tagged Image File  <TIF>|*.tif|ZSoft PaintBrush  <PCX>|*.pcx|"
     "Truevision Targa  <TGA>|*.tga|Wireless Bitmap  <WBMP>|*.wbmp|Windows Bitmap  <BMP>|*.bmp|"
     "Windows Metafile  <WMF>|*.wmf|Windows Enhanced Metafile  <EMF>|*.emf");
+
+// Print dialogs for tests: the printer writes a PDF of A4 with margins of 10 mm, the range is as
+// scripted, and the presets the viewer made are recorded.
+struct ScriptedPrintDialogs : PrintDialogs {
+    bool confirm = true;
+    QPrinter::PrintRange range = QPrinter::AllPages;
+    int from = 0;
+    int to = 0;
+    QString pdf;
+    QList<QPair<int, int>> presets;
+    int pageSetups = 0;
+    bool ShowPrintDialog(QPrinter& printer, QWidget*) override {
+        presets.append({printer.fromPage(), printer.toPage()});
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                          QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
+        printer.setPrintRange(range);
+        if (range == QPrinter::PageRange)
+            printer.setFromTo(from, to);
+        return confirm;
+    }
+    void ShowPageSetup(QPrinter&, QWidget*) override { ++pageSetups; }
+};
 
 struct QuietHost : ViewerHost {
     void showBrowser() override {}
@@ -78,6 +108,9 @@ private Q_SLOTS:
     void toolsMenuSetsTheShownImageAsWallpaper();
     void helpMenuOpensTheHelpAndStartsTheUpdate_data();
     void helpMenuOpensTheHelpAndStartsTheUpdate();
+    void printMenuPlacesTheImageOnThePage_data();
+    void printMenuPlacesTheImageOnThePage();
+    void cancelledPrintPrintsNothing();
 
 private:
     QString writeImage(const QString& name, QSize size, const char* format = nullptr);
@@ -408,6 +441,99 @@ void ViewerCommandsTest::helpMenuOpensTheHelpAndStartsTheUpdate() {
         QCOMPARE(launcher.started().at(0).program, update);
         QVERIFY(launcher.started().at(0).arguments.isEmpty());
     }
+}
+
+void ViewerCommandsTest::printMenuPlacesTheImageOnThePage_data() {
+    // Where the black image lies on the page rasterised at 50 dots per inch: A4 is 413 x 585
+    // dots, its margins 19.7 dots; the image is 2 x 1 inches at its own size.
+    QTest::addColumn<QString>("placement");
+    QTest::addColumn<QRectF>("expected");
+    QTest::newRow("Top Left") << "Top Left" << QRectF(19.7, 19.7, 100, 50);
+    QTest::newRow("Centered") << "Centered" << QRectF(156.7, 267.3, 100, 50);
+    QTest::newRow("Fit To Page") << "Fit To Page" << QRectF(19.7, 198.8, 373.9, 187.0);
+}
+
+void ViewerCommandsTest::printMenuPlacesTheImageOnThePage() {
+    QFETCH(QString, placement);
+    QFETCH(QRectF, expected);
+    const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+    if (pdftoppm.isEmpty())
+        QSKIP("pdftoppm (poppler-utils) is not installed");
+    QImage black(192, 96, QImage::Format_RGB32);  // 2 x 1 inches at 96 dots per inch
+    black.fill(Qt::black);
+    black.setDotsPerMeterX(3780);
+    black.setDotsPerMeterY(3780);
+    const QString image = m_dir->filePath(QStringLiteral("black.png"));
+    QVERIFY(black.save(image));
+    showList({image}, 0);
+
+    ScriptedPrintDialogs dialogs;
+    dialogs.pdf = m_dir->filePath(QStringLiteral("out.pdf"));
+    MyPrinter printer(dialogs);
+    viewer().setPrinter(&printer);
+    QMenu* print = nullptr;
+    for (QAction* top : viewer().menuBar()->actions()) {
+        if (top->text() != QLatin1String("File"))
+            continue;
+        for (QAction* item : top->menu()->actions()) {
+            if (item->text() == QLatin1String("Print"))
+                print = item->menu();
+        }
+    }
+    QVERIFY(print);
+    QAction* chosen = nullptr;
+    for (QAction* item : print->actions()) {
+        if (item->text() == placement)
+            chosen = item;
+    }
+    QVERIFY(chosen);
+    chosen->trigger();
+
+    QCOMPARE(dialogs.presets, (QList<QPair<int, int>>{{1, 1}}));
+    QCOMPARE(printer.jobs().size(), 1);
+    QCOMPARE(printer.jobs().at(0).documentName, QStringLiteral("ZozezAzAvezi"));
+    QCOMPARE(printer.jobs().at(0).pages, 1);
+
+    const QString prefix = m_dir->filePath(QStringLiteral("page"));
+    QCOMPARE(QProcess::execute(pdftoppm,
+                               {QStringLiteral("-r"), QStringLiteral("50"), QStringLiteral("-png"),
+                                QStringLiteral("-singlefile"), dialogs.pdf, prefix}),
+             0);
+    const QImage page(prefix + QStringLiteral(".png"));
+    QVERIFY(!page.isNull());
+    QVERIFY(qAbs(page.width() - 413) <= 1 && qAbs(page.height() - 585) <= 1);
+    QRect box;
+    for (int y = 0; y < page.height(); ++y) {
+        for (int x = 0; x < page.width(); ++x) {
+            if (qGray(page.pixel(x, y)) < 128)
+                box |= QRect(x, y, 1, 1);
+        }
+    }
+    QVERIFY2(qAbs(box.x() - expected.x()) <= 2 && qAbs(box.y() - expected.y()) <= 2 &&
+                 qAbs(box.width() - expected.width()) <= 2 &&
+                 qAbs(box.height() - expected.height()) <= 2,
+             qPrintable(QStringLiteral("image at %1,%2 %3x%4")
+                            .arg(box.x())
+                            .arg(box.y())
+                            .arg(box.width())
+                            .arg(box.height())));
+}
+
+void ViewerCommandsTest::cancelledPrintPrintsNothing() {
+    showList({writeImage(QStringLiteral("a.png"), QSize(20, 10))}, 0);
+    ScriptedPrintDialogs dialogs;
+    dialogs.confirm = false;
+    dialogs.pdf = m_dir->filePath(QStringLiteral("out.pdf"));
+    MyPrinter printer(dialogs);
+    viewer().setPrinter(&printer);
+    viewer().PrintCurrent(2);
+    QCOMPARE(dialogs.presets.size(), 1);
+    QVERIFY(printer.jobs().isEmpty());
+    QVERIFY(!QFileInfo::exists(dialogs.pdf));
+    QAction* setup = menuItem(QStringLiteral("File"), QStringLiteral("Page Setup"));
+    QVERIFY(setup);
+    setup->trigger();
+    QCOMPARE(dialogs.pageSetups, 1);
 }
 
 QTEST_MAIN(ViewerCommandsTest)
