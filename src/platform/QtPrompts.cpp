@@ -119,11 +119,13 @@ QStringList QtPrompts::openFileNames(const QString& filter) {
 
 SaveFileChoice QtPrompts::saveFileName(const QString& filter, int filterIndex,
                                        const QString& defaultExtension) {
-    const QStringList filters = toNameFilters(filter);
     QFileDialog dialog(owner());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilters(filters);
+    dialog.setNameFilters(toNameFilters(filter));
+    // The dialog keeps its filters with runs of blanks collapsed, so they are matched as it
+    // holds them.
+    const QStringList filters = dialog.nameFilters();
     if (filterIndex >= 1 && filterIndex <= filters.size())
         dialog.selectNameFilter(filters.at(filterIndex - 1));
     dialog.setDefaultSuffix(defaultExtension);
