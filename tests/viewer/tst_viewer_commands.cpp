@@ -1,14 +1,17 @@
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImage>
 #include <QImageReader>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPageLayout>
 #include <QPrinter>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolBar>
 #include <QtTest>
 
@@ -106,6 +109,7 @@ private Q_SLOTS:
     void failedSaveIsReportedAndCancelWritesNothing();
     void copyImagePutsTheImageAsShownOnTheClipboard();
     void toolsMenuSetsTheShownImageAsWallpaper();
+    void contextMenuSetsTheShownImageAsWallpaper();
     void helpMenuOpensTheHelpAndStartsTheUpdate_data();
     void helpMenuOpensTheHelpAndStartsTheUpdate();
     void printMenuPlacesTheImageOnThePage_data();
@@ -534,6 +538,28 @@ void ViewerCommandsTest::cancelledPrintPrintsNothing() {
     QVERIFY(setup);
     setup->trigger();
     QCOMPARE(dialogs.pageSetups, 1);
+}
+
+void ViewerCommandsTest::contextMenuSetsTheShownImageAsWallpaper() {
+    QTemporaryDir folder;
+    RecordingWallpaper wallpaper(folder.path() + QLatin1Char('/'));
+    viewer().setWallpaper(&wallpaper);
+    showList({writeImage(QStringLiteral("beach.png"), QSize(20, 10))}, 0);
+    bool offered = false;
+    QTimer::singleShot(0, [&offered] {
+        QMenu* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        const QList<QAction*> items = menu->actions();
+        // The sixth choice, last in the menu after four separators.
+        QAction* last = items.constLast();
+        offered = last->text() == QLatin1String("Set As Wallpaper") && last->isEnabled();
+        menu->setActiveAction(last);
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
+    Q_EMIT viewer().imgX().MouseDown(Qt::RightButton, Qt::NoModifier, 5, 5);
+    QVERIFY(offered);
+    QCOMPARE(wallpaper.applied(), QStringList{folder.filePath(QStringLiteral("beach.png"))});
 }
 
 QTEST_MAIN(ViewerCommandsTest)
