@@ -12,7 +12,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins qt6-svg-dev libqt6svg6
   qt6-qpa-plugins qt6-gtk-platformtheme libgl-dev libjpeg62-turbo-dev
   libjpeg-turbo-progs libmagick++-6.q16-dev libemf2svg-dev emf2svg imagemagick
-  xdg-utils desktop-file-utils shared-mime-info
+  xdg-utils desktop-file-utils shared-mime-info poppler-utils
 )
 
 install_missing() {
