@@ -8,7 +8,8 @@ namespace lorvane {
 // as the user's data folder, else to its volume's "$topdir/.Trash/$uid" (only when ".Trash" is a
 // real sticky folder) or "$topdir/.Trash-$uid". The ".trashinfo" file is created exclusively before
 // the file is moved, so the desktop's own trash lists it and can put it back. Trash folders are
-// created only where the specification allows, never "files/" or "info/" anywhere else.
+// created only where the freedesktop.org trash rules allow, never "files/" or "info/" anywhere
+// else.
 class XdgTrash {
 public:
     enum class Status { Trashed, NoTrash, Failed };
