@@ -2,6 +2,7 @@
 
 #include <QPageSetupDialog>
 #include <QPrintDialog>
+#include <QPrinter>
 
 namespace lorvane {
 
@@ -9,6 +10,9 @@ bool QtPrintDialogs::ShowPrintDialog(QPrinter& printer, QWidget* owner) {
     QPrintDialog dialog(&printer, owner);
     dialog.setOption(QAbstractPrintDialog::PrintSelection, true);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    // The caller presets the range to every page; the user may not ask for pages past it.
+    if (printer.toPage() > 0)
+        dialog.setMinMax(1, printer.toPage());
     return dialog.exec() == QDialog::Accepted;
 }
 
