@@ -34,13 +34,17 @@ public:
 
     // File dialogs take their filters in the classic form "Description|*.a;*.b|Description|*.c".
     // The open dialog picks one or several existing files and returns their full paths in the
-    // dialog's order; none on Cancel. Both file dialogs answer Cancel where an implementation
-    // has none.
-    virtual QStringList openFileNames(const QString& /*filter*/) { return {}; }
-    // The save dialog starts on the 1-based filterIndex, adds defaultExtension to a name typed
+    // dialog's order; none on Cancel. It starts in startFolder (the working folder when empty).
+    // Both file dialogs answer Cancel where an implementation has none.
+    virtual QStringList openFileNames(const QString& /*filter*/, const QString& /*startFolder*/) {
+        return {};
+    }
+    // The save dialog starts on the 1-based filterIndex with suggestedPath (a folder and a name
+    // without extension, either may be empty) filled in, adds defaultExtension to a name typed
     // without one, and asks before a chosen file that exists is overwritten.
     virtual SaveFileChoice saveFileName(const QString& /*filter*/, int /*filterIndex*/,
-                                        const QString& /*defaultExtension*/) {
+                                        const QString& /*defaultExtension*/,
+                                        const QString& /*suggestedPath*/) {
         return {};
     }
 };

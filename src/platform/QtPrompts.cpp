@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -106,8 +107,8 @@ QString QtPrompts::inputBox(const QString& prompt, const QString& title,
     return ok ? text : QString();
 }
 
-QStringList QtPrompts::openFileNames(const QString& filter) {
-    QFileDialog dialog(owner());
+QStringList QtPrompts::openFileNames(const QString& filter, const QString& startFolder) {
+    QFileDialog dialog(owner(), QString(), startFolder);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setNameFilters(toNameFilters(filter));
@@ -118,8 +119,10 @@ QStringList QtPrompts::openFileNames(const QString& filter) {
 }
 
 SaveFileChoice QtPrompts::saveFileName(const QString& filter, int filterIndex,
-                                       const QString& defaultExtension) {
-    QFileDialog dialog(owner());
+                                       const QString& defaultExtension,
+                                       const QString& suggestedPath) {
+    const QFileInfo suggested(suggestedPath);
+    QFileDialog dialog(owner(), QString(), suggested.path());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(toNameFilters(filter));
@@ -129,6 +132,8 @@ SaveFileChoice QtPrompts::saveFileName(const QString& filter, int filterIndex,
     if (filterIndex >= 1 && filterIndex <= filters.size())
         dialog.selectNameFilter(filters.at(filterIndex - 1));
     dialog.setDefaultSuffix(defaultExtension);
+    if (!suggested.fileName().isEmpty())
+        dialog.selectFile(suggested.fileName());
     dialog.setSizeGripEnabled(true);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};

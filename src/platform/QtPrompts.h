@@ -13,9 +13,10 @@ public:
                              const QString& caption) override;
     QString inputBox(const QString& prompt, const QString& title,
                      const QString& defaultText) override;
-    QStringList openFileNames(const QString& filter) override;
+    QStringList openFileNames(const QString& filter, const QString& startFolder) override;
     SaveFileChoice saveFileName(const QString& filter, int filterIndex,
-                                const QString& defaultExtension) override;
+                                const QString& defaultExtension,
+                                const QString& suggestedPath) override;
 };
 
 }  // namespace lorvane

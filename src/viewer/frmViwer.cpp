@@ -390,8 +390,17 @@ void frmViwer::ReloadCurrentImage() {
     loadIntoControl(path);
 }
 
+QString frmViwer::shownImagePath() const {
+    if (m_currentIndex < 0 || m_currentIndex >= m_imagePaths.size())
+        return {};
+    return m_imagePaths.at(m_currentIndex);
+}
+
 bool frmViwer::LoadImage() {
-    const QStringList chosen = m_prompts.openFileNames(kOpenFilter);
+    // The dialog opens where the image on screen lives: the likeliest place for its neighbours.
+    const QString shown = shownImagePath();
+    const QStringList chosen =
+        m_prompts.openFileNames(kOpenFilter, shown.isEmpty() ? QString() : QFileInfo(shown).path());
     if (chosen.isEmpty())
         return false;
     // Loading replaces the control's image, so of several files only the first, the one the
@@ -422,8 +431,17 @@ void frmViwer::SaveAs() {
         return;
     if (const std::optional<int> filter = SaveFilterForFormat(static_cast<int>(doc.Format())))
         m_saveFilterIndex = *filter;
-    const SaveFileChoice choice = m_prompts.saveFileName(
-        kSaveFilter, m_saveFilterIndex, SaveFormatForFilter(m_saveFilterIndex).extension);
+    // Suggest the image's own folder and name; the dialog adds the chosen format's extension
+    // and asks before replacing a file.
+    const QString shown = doc.FileName().isEmpty() ? shownImagePath() : doc.FileName();
+    QString suggested;
+    if (!shown.isEmpty()) {
+        const QFileInfo info(shown);
+        suggested = QDir(info.path()).filePath(info.completeBaseName());
+    }
+    const SaveFileChoice choice =
+        m_prompts.saveFileName(kSaveFilter, m_saveFilterIndex,
+                               SaveFormatForFilter(m_saveFilterIndex).extension, suggested);
     if (choice.path.isEmpty())
         return;
     m_saveFilterIndex = choice.filterIndex;

@@ -146,6 +146,8 @@ private:
     void enterFullScreen(bool saveRectangle, bool reload);
     void leaveFullScreen();
     void setShortcutsActive(bool active);
+    // The path of the list entry on screen; empty when the list is.
+    QString shownImagePath() const;
     void runCloseSequence(bool endingProgram);
     void showContextMenu(int x, int y);
     void onFilesDropped(bool hasFileList, const QStringList& paths);

@@ -42,21 +42,24 @@ void QtPromptsTest::openDialogPicksSeveralExistingFiles() {
     QStringList filters;
     QFileDialog::FileMode mode = QFileDialog::AnyFile;
     QFileDialog::AcceptMode accept = QFileDialog::AcceptSave;
+    QString startFolder;
     whenDialogShows([&](QFileDialog* dialog) {
         filters = dialog->nameFilters();
         mode = dialog->fileMode();
         accept = dialog->acceptMode();
-        dialog->setDirectory(dir.path());
+        startFolder = dialog->directory().path();
         dialog->selectFile(QStringLiteral("\"a.png\" \"b.png\""));
         QMetaObject::invokeMethod(dialog, "accept");
     });
     QtPrompts prompts;
     const QStringList chosen =
         prompts.openFileNames(QStringLiteral("All Images|*.jpg;*.png|ICO Files  <ICO>|*.ICO|All "
-                                             "Files|*.*"));
+                                             "Files|*.*"),
+                              dir.path());
     QCOMPARE(filters, (QStringList{QStringLiteral("All Images (*.jpg *.png)"),
                                    QStringLiteral("ICO Files <ICO> (*.ICO)"),
                                    QStringLiteral("All Files (*)")}));
+    QCOMPARE(startFolder, dir.path());
     QCOMPARE(mode, QFileDialog::ExistingFiles);
     QCOMPARE(accept, QFileDialog::AcceptOpen);
     QCOMPARE(chosen, (QStringList{dir.filePath(QStringLiteral("a.png")),
@@ -68,11 +71,12 @@ void QtPromptsTest::saveDialogStartsOnTheFilterAndReportsTheOneLeft() {
     QString startFilter;
     QString suffix;
     bool confirmsOverwrite = false;
+    QStringList suggested;
     whenDialogShows([&](QFileDialog* dialog) {
         startFilter = dialog->selectedNameFilter();
         suffix = dialog->defaultSuffix();
         confirmsOverwrite = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
-        dialog->setDirectory(dir.path());
+        suggested = dialog->selectedFiles();
         dialog->selectNameFilter(QStringLiteral("Photoshop <PSD> (*.psd)"));
         dialog->selectFile(QStringLiteral("out"));
         QMetaObject::invokeMethod(dialog, "accept");
@@ -81,10 +85,12 @@ void QtPromptsTest::saveDialogStartsOnTheFilterAndReportsTheOneLeft() {
     const SaveFileChoice choice = prompts.saveFileName(
         QStringLiteral("Joint Photographic Experts Group  <JPG>|*.jpg|Portable Network Graphics  "
                        "<PNG>|*.png|Photoshop  <PSD>|*.psd"),
-        2, QStringLiteral("png"));
+        2, QStringLiteral("png"), dir.filePath(QStringLiteral("photo")));
     QCOMPARE(startFilter, QStringLiteral("Portable Network Graphics <PNG> (*.png)"));
     QCOMPARE(suffix, QStringLiteral("png"));
     QVERIFY(confirmsOverwrite);
+    // The suggested name already carries the filter's extension.
+    QCOMPARE(suggested, QStringList{dir.filePath(QStringLiteral("photo.png"))});
     QCOMPARE(choice.filterIndex, 3);
     QCOMPARE(choice.path, dir.filePath(QStringLiteral("out.png")));
 }

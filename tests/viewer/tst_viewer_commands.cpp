@@ -656,6 +656,8 @@ void ViewerCommandsTest::openAppendsAndShowsTheFirstChosenFile() {
     QVERIFY(viewer().LoadImage());
 
     QCOMPARE(viewer().ImagePaths(), listed + chosenPaths);
+    // The dialog started in the folder of the image on screen.
+    QCOMPARE(m_prompts->openFolders(), QStringList{m_dir->path()});
     QCOMPARE(viewer().CurrentIndex(), 1);
     QCOMPARE(viewer().windowTitle(), title(chosen.constFirst()));
     QCOMPARE(viewer().imgX().document().FileName(), chosenPaths.constFirst());
@@ -723,6 +725,8 @@ void ViewerCommandsTest::saveAsPreselectsTheImagesFormat() {
     QCOMPARE(request.filter, kExpectedSaveFilter);
     QCOMPARE(request.filterIndex, filter);
     QCOMPARE(request.defaultExtension, extension);
+    // The image's own folder and name are suggested; the dialog adds the extension.
+    QCOMPARE(request.suggestedPath, m_dir->filePath(QStringLiteral("a")));
 }
 
 void ViewerCommandsTest::saveAsWritesTheChosenFormatAndChangesNothingElse_data() {

@@ -6,6 +6,7 @@ void ScriptedPrompts::clearRecords() {
     m_messages.clear();
     m_inputs.clear();
     m_openRequests.clear();
+    m_openFolders.clear();
     m_saveRequests.clear();
 }
 
@@ -32,14 +33,16 @@ QString ScriptedPrompts::inputBox(const QString& prompt, const QString& title,
     return m_inputAnswers.isEmpty() ? QString() : m_inputAnswers.takeFirst();
 }
 
-QStringList ScriptedPrompts::openFileNames(const QString& filter) {
+QStringList ScriptedPrompts::openFileNames(const QString& filter, const QString& startFolder) {
     m_openRequests.append(filter);
+    m_openFolders.append(startFolder);
     return m_openAnswers.isEmpty() ? QStringList() : m_openAnswers.takeFirst();
 }
 
 SaveFileChoice ScriptedPrompts::saveFileName(const QString& filter, int filterIndex,
-                                             const QString& defaultExtension) {
-    m_saveRequests.append({filter, filterIndex, defaultExtension});
+                                             const QString& defaultExtension,
+                                             const QString& suggestedPath) {
+    m_saveRequests.append({filter, filterIndex, defaultExtension, suggestedPath});
     if (m_saveAnswers.isEmpty())
         return {};
     return m_saveAnswers.takeFirst();

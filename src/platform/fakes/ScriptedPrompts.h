@@ -29,6 +29,7 @@ public:
         QString filter;
         int filterIndex;
         QString defaultExtension;
+        QString suggestedPath;
     };
 
     void scriptMessageAnswer(MessageResult answer) { m_messageAnswers.append(answer); }
@@ -43,6 +44,7 @@ public:
     const QList<Message>& messages() const { return m_messages; }
     const QList<Input>& inputs() const { return m_inputs; }
     const QStringList& openRequests() const { return m_openRequests; }  // the filters shown
+    const QStringList& openFolders() const { return m_openFolders; }    // where each started
     const QList<SaveRequest>& saveRequests() const { return m_saveRequests; }
     void clearRecords();
 
@@ -50,9 +52,10 @@ public:
                              const QString& caption) override;
     QString inputBox(const QString& prompt, const QString& title,
                      const QString& defaultText) override;
-    QStringList openFileNames(const QString& filter) override;
+    QStringList openFileNames(const QString& filter, const QString& startFolder) override;
     SaveFileChoice saveFileName(const QString& filter, int filterIndex,
-                                const QString& defaultExtension) override;
+                                const QString& defaultExtension,
+                                const QString& suggestedPath) override;
 
 private:
     QList<MessageResult> m_messageAnswers;
@@ -62,6 +65,7 @@ private:
     QList<QStringList> m_openAnswers;
     QList<SaveFileChoice> m_saveAnswers;
     QStringList m_openRequests;
+    QStringList m_openFolders;
     QList<SaveRequest> m_saveRequests;
 };
 
