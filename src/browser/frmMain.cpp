@@ -498,6 +498,9 @@ void frmMain::CheckPath(const QString& s) {
     m_TV1->setPath(folder);
     m_imageExplore->ExplorePath(m_TV1->path());
     m_imageExplore->SetSelectedFocus(s);
+    // The selection is not reported, but the preview (and the buttons that act on it) must
+    // show the image selected, not whichever item the scan reported last.
+    ShowPreview(m_imageExplore->SelectedPath() == s ? s : QString());
 }
 
 void frmMain::RefreshImages(const QString& p, const QString& pTo) {

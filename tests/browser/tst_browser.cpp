@@ -424,6 +424,8 @@ void BrowserTest::checkPathOfAnotherFolderMovesAndSelects() {
     QCOMPARE(reports.first().first().toString(), QString());
     for (const QList<QVariant>& report : reports)
         QVERIFY(report.first().toString() != file);
+    // The preview shows the image selected, so that its buttons act on that image.
+    QCOMPARE(m_window->preview().document().FileName(), file);
 }
 
 void BrowserTest::refreshImagesReachesTheExplorer() {
