@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QIcon>
 
 #include "app/LoadSequence.h"
 #include "app/Startup.h"
@@ -20,10 +21,14 @@ int main(int argc, char* argv[]) {
 
     QApplication app(argc, argv);
     const QString programFolder = QApplication::applicationDirPath();
+    const QString programIcon = programFolder + QStringLiteral("/icons/lorvane.svg");
+    // Every window shows the program's icon, and the desktop matches them to its entry.
+    QApplication::setWindowIcon(QIcon(programIcon));
+    QGuiApplication::setDesktopFileName(QStringLiteral("lorvane"));
     HiveFileRegistry hive(HiveFileRegistry::defaultPath());
     // The class keys of the image types are also the desktop's own associations.
     const XdgLocations xdg = XdgLocations::fromEnvironment();
-    XdgAssociationRegistry registry(hive, xdg, programFolder + QStringLiteral("/icons/icon.svg"));
+    XdgAssociationRegistry registry(hive, xdg, programIcon);
     XdgAssociationNotifier notifier(xdg);
     QtPrompts prompts;
     XdgSpecialFolders specialFolders;
