@@ -68,12 +68,19 @@ frmAbout::frmAbout(Registry& registry, Prompts& prompts, Launcher* launcher, Ski
                  QStringLiteral("Contact Info.\nhttps://harrowdale.example/lorvane\n"
                                 "support@harrowdale.example")),
     };
-    labels[0]->setStyleSheet(QStringLiteral("font-weight: bold; font-size: 14pt;"));
+    // The name stands out through its font: the skin replaces the labels' style sheets.
+    QFont nameFont = labels[0]->font();
+    nameFont.setBold(true);
+    nameFont.setPointSizeF(nameFont.pointSizeF() * 1.4);
+    labels[0]->setFont(nameFont);
 
+    // A thin bar in the skin's blues, between the texts and the buttons.
     auto* bars = new QFrame(this);
     bars->setObjectName(QStringLiteral("asxBars1"));
-    bars->setFrameShape(QFrame::HLine);
-    bars->setFrameShadow(QFrame::Sunken);
+    bars->setFixedHeight(3);
+    bars->setStyleSheet(QStringLiteral(
+        "QFrame#asxBars1 { border: none; background: qlineargradient(x1: 0, y1: 0, x2: 1, y2: 0, "
+        "stop: 0 #2b5d99, stop: 0.5 #4a8fd9, stop: 1 #2b5d99); }"));
 
     m_cmdSysInfo = new QPushButton(QStringLiteral("&System Info..."), this);
     m_cmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
