@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "components/DecodeCache.h"
+#include "components/EarlyDecode.h"
 #include "components/ImageCodecs.h"
 
 namespace lorvane {
@@ -15,8 +16,9 @@ ImageDocument::ImageDocument(QObject* parent) : QObject(parent) {}
 ImageDocument::~ImageDocument() = default;
 
 LoadResult ImageDocument::LoadFile(const QString& path) {
-    std::shared_ptr<const DecodedImage> decoded;
-    if (m_cache != nullptr) {
+    // The photo named on the command line may already be decoded, or be under way.
+    std::shared_ptr<const DecodedImage> decoded = TakeEarlyDecode(path);
+    if (!decoded && m_cache != nullptr) {
         decoded = m_cache->take(path);
     }
     if (!decoded) {

@@ -9,6 +9,7 @@
 
 #include "TestImages.h"
 #include "components/DecodeCache.h"
+#include "components/EarlyDecode.h"
 #include "components/ImageCodecs.h"
 #include "components/ImageDocument.h"
 
@@ -101,6 +102,14 @@ private Q_SLOTS:
     void heldBytesStayUnderTheCap();
     void takeOfAnUnrequestedFileIsNull();
     void prefetchCarriesAScreenSizedCopyUntilThePixelsChange();
+
+    // Early decode of the photo named on the command line
+    void earlyDecodeIsHandedOnceToTheDocument();
+    void earlyDecodeServesTheSameFileByARelativeName();
+    void earlyDecodeStartsOnlyForJpegFiles_data();
+    void earlyDecodeStartsOnlyForJpegFiles();
+    void earlyDecodeOfAFileReplacedSinceIsNotServed();
+    void discardedEarlyDecodeIsNotServed();
 };
 
 void DocumentTest::loadFileHoldsEveryFrameAndDescribesTheSource() {
@@ -396,6 +405,73 @@ void DocumentTest::takeOfAnUnrequestedFileIsNull() {
     DecodeCache cache;
     QVERIFY(!cache.take(write("never.png", ti::quadrants(4, 4))));
     QVERIFY(!cache.take(QString()));
+}
+
+void DocumentTest::earlyDecodeIsHandedOnceToTheDocument() {
+    const QString file = write("early.jpg", ti::quadrants(64, 48), "jpg");
+    const QString other = write("other.png", ti::quadrants(8, 8));
+    StartEarlyDecode(file);
+    // Loading another file leaves the early decode where it is.
+    ImageDocument document;
+    QVERIFY(document.LoadFile(other).ok);
+    QVERIFY(document.LoadFile(file).ok);
+    QCOMPARE(document.Width(), 64);
+    QCOMPARE(document.Format(), ImageFormat::Jpeg);
+    // Taken by the document: nothing is left to take.
+    QVERIFY(!TakeEarlyDecode(file));
+}
+
+void DocumentTest::earlyDecodeServesTheSameFileByARelativeName() {
+    const QString file = write("relative.jpg", ti::quadrants(40, 30), "jpg");
+    const QString previous = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(m_dir.path()));
+    StartEarlyDecode(QStringLiteral("relative.jpg"));
+    QVERIFY(QDir::setCurrent(previous));
+    const std::shared_ptr<const DecodedImage> decoded = TakeEarlyDecode(file);
+    QVERIFY(decoded);
+    QVERIFY(decoded->ok());
+    QCOMPARE(decoded->frames.first().size(), QSize(40, 30));
+}
+
+void DocumentTest::earlyDecodeStartsOnlyForJpegFiles_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("format");
+    QTest::addColumn<bool>("started");
+    QTest::newRow("JPEG") << "photo.jpg" << QByteArray("jpg") << true;
+    QTest::newRow("JPEG by content, named .png") << "named.png" << QByteArray("jpg") << true;
+    QTest::newRow("PNG") << "picture.png" << QByteArray("png") << false;
+    QTest::newRow("missing file") << "" << QByteArray() << false;
+}
+
+void DocumentTest::earlyDecodeStartsOnlyForJpegFiles() {
+    QFETCH(QString, name);
+    QFETCH(QByteArray, format);
+    QFETCH(bool, started);
+    const QString file = name.isEmpty() ? m_dir.filePath(QStringLiteral("nothing-here.jpg"))
+                                        : write(name, ti::quadrants(16, 16), format.constData());
+    StartEarlyDecode(file);
+    QCOMPARE(bool(TakeEarlyDecode(file)), started);
+}
+
+void DocumentTest::earlyDecodeOfAFileReplacedSinceIsNotServed() {
+    const QString file = write("replaced.jpg", ti::quadrants(32, 32), "jpg");
+    StartEarlyDecode(file);
+    // Another picture under the same name: the document must show the new one.
+    QVERIFY(ti::writeFile(file, ti::encode(ti::noise(50, 20), "jpg")));
+    ImageDocument document;
+    QVERIFY(document.LoadFile(file).ok);
+    QCOMPARE(document.Width(), 50);
+    QVERIFY(!TakeEarlyDecode(file));
+}
+
+void DocumentTest::discardedEarlyDecodeIsNotServed() {
+    const QString file = write("discarded.jpg", ti::quadrants(16, 16), "jpg");
+    StartEarlyDecode(file);
+    DiscardEarlyDecode();
+    QVERIFY(!TakeEarlyDecode(file));
+    // After a discard another decode may start.
+    StartEarlyDecode(file);
+    QVERIFY(TakeEarlyDecode(file));
 }
 
 QTEST_MAIN(DocumentTest)
