@@ -8,6 +8,7 @@
 
 #include "app/Startup.h"
 #include "browser/frmMain.h"
+#include "components/EarlyDecode.h"
 #include "components/ImgX.h"
 #include "explorer/ExtensionLists.h"
 #include "explorer/ImageExplore.h"
@@ -69,11 +70,13 @@ StartOutcome RunLoadSequence(frmMain& window, const QString& commandText,
             viewer.setBCommand(true);
             int index = FindImageIndex(imagePaths, path);
             viewer.ViewImage(imagePaths, index);
+            DiscardEarlyDecode();
             for (int pass = 0; pass < 9; ++pass)
                 QCoreApplication::processEvents();
             return StartOutcome::ViewerShown;
         }
     }
+    DiscardEarlyDecode();
     window.show();
     return StartOutcome::BrowserShown;
 }

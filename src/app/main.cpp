@@ -4,6 +4,7 @@
 #include "app/LoadSequence.h"
 #include "app/Startup.h"
 #include "browser/frmMain.h"
+#include "components/EarlyDecode.h"
 #include "platform/HiveFileRegistry.h"
 #include "platform/QtPrompts.h"
 #include "platform/SingleInstance.h"
@@ -19,6 +20,16 @@ int main(int argc, char* argv[]) {
     if (!instance.tryAcquire())
         return 0;
 
+    // A photo to show is decoded on the other core while Qt and the windows start. (Qt's own
+    // options are not taken out yet; with any of them the text names no file and nothing
+    // starts early.)
+    QStringList rawArguments;
+    for (int i = 1; i < argc; ++i)
+        rawArguments.append(QString::fromLocal8Bit(argv[i]));
+    const QString earlyText = CommandTextFromArguments(rawArguments);
+    if (PlanStart(earlyText).kind == StartKind::OpenViewer)
+        StartEarlyDecode(earlyText);
+
     QApplication app(argc, argv);
     const QString programFolder = QApplication::applicationDirPath();
     const QString programIcon = programFolder + QStringLiteral("/icons/lorvane.svg");
@@ -33,8 +44,8 @@ int main(int argc, char* argv[]) {
     QtPrompts prompts;
     XdgSpecialFolders specialFolders;
     frmMain window(registry, prompts, specialFolders);
-    window.setAssociationServices(notifier, programFolder);
     const QString commandText = CommandTextFromArguments(QApplication::arguments().mid(1));
+    window.setAssociationServices(notifier, programFolder);
     if (RunLoadSequence(window, commandText, programFolder) == StartOutcome::Ended)
         return 0;
     return QApplication::exec();
