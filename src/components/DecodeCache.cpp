@@ -284,6 +284,10 @@ QStringList DecodeCache::heldPaths() const {
     return held;
 }
 
+QStringList DecodeCache::wantedPaths() const {
+    return d->wanted;
+}
+
 qint64 DecodeCache::heldBytes() const {
     return d->heldBytes();
 }

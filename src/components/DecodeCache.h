@@ -45,8 +45,10 @@ public:
     // device pixels) when it is larger; an empty size makes none.
     void setPreviewSize(QSize size);
 
-    // What is held, decoded, for tests and diagnostics.
+    // What is held, decoded, and what the last prefetch asked for (most wanted first), for
+    // tests and diagnostics.
     QStringList heldPaths() const;
+    QStringList wantedPaths() const;
     qint64 heldBytes() const;
     qint64 maxBytes() const;
 

@@ -223,13 +223,20 @@ void ImgX::paintCheckerboard(QPainter& painter, const QRect& area) const {
 }
 
 void ImgX::paintEvent(QPaintEvent* event) {
+    paintImage(event->rect());
+    if (!m_display.isNull() && !m_sharpenPending) {
+        Q_EMIT Painted();
+    }
+}
+
+void ImgX::paintImage(const QRect& area) {
     QPainter painter(this);
-    painter.fillRect(event->rect(), m_background);
+    painter.fillRect(area, m_background);
     if (m_display.isNull()) {
         return;
     }
     const QRect target = imageRect();
-    const QRect visible = target.intersected(event->rect());
+    const QRect visible = target.intersected(area);
     if (visible.isEmpty()) {
         return;
     }

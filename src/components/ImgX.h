@@ -64,6 +64,9 @@ Q_SIGNALS:
     void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
     // After the image, its zoom or the control's size changed.
     void ImageChanged();
+    // After a paint that showed the image in its final form (not a quick copy still waiting
+    // for its smooth one).
+    void Painted();
     // hasFileList is false when the drop carried no file list; paths are local files in drop order.
     void OLEDragDrop(bool hasFileList, const QStringList& paths);
 
@@ -88,6 +91,7 @@ private:
     void updateCursor();
     const QPixmap& reducedCopy(QSize size);
     void paintCheckerboard(QPainter& painter, const QRect& area) const;
+    void paintImage(const QRect& area);
 
     ImageDocument* m_document;
     double m_zoom = 1.0;

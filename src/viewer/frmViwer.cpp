@@ -99,6 +99,10 @@ frmViwer::frmViwer(Registry& registry, Prompts& prompts, Skin* skin, ViewerHost&
                     showContextMenu(x, y);
             });
     connect(m_imgX, &ImgX::ImageChanged, this, &frmViwer::onImageChanged);
+    connect(m_imgX, &ImgX::Painted, this, &frmViwer::runPendingPrefetch);
+    m_prefetchFallback.setSingleShot(true);
+    m_prefetchFallback.setInterval(kPrefetchFallbackMs);
+    connect(&m_prefetchFallback, &QTimer::timeout, this, &frmViwer::runPendingPrefetch);
     connect(m_imgX, &ImgX::OLEDragDrop, this, &frmViwer::onFilesDropped);
 
     m_tmrSlideShow.setSingleShot(false);
@@ -332,6 +336,22 @@ void frmViwer::ViewImage(const QStringList& FilePaths, int& Index) {
         reportLoadFailure(path, loaded.reason);
         return;
     }
+    prefetchAfterPaint();
+}
+
+void frmViwer::prefetchAfterPaint() {
+    // The neighbours wait until the image shown has been painted, so that both cores serve
+    // the picture on screen first. A window that does not paint (hidden, minimised) prefetches
+    // after a moment all the same.
+    m_prefetchPending = true;
+    m_prefetchFallback.start();
+}
+
+void frmViwer::runPendingPrefetch() {
+    if (!m_prefetchPending)
+        return;
+    m_prefetchPending = false;
+    m_prefetchFallback.stop();
     prefetchNeighbours();
 }
 
@@ -705,7 +725,7 @@ void frmViwer::SlideShowTick() {
         }
         fitLargeImage();
         UpdateStatusBar();
-        prefetchNeighbours();
+        prefetchAfterPaint();
         return;
     }
 }

@@ -47,6 +47,7 @@ public:
     bool bCommand() const { return m_bCommand; }
     void setBCommand(bool on) { m_bCommand = on; }
     ImgX& imgX() { return *m_imgX; }
+    const DecodeCache& decodeCache() const { return m_cache; }
     // The window rectangle saved on entering full screen, in pixels.
     QRect savedGeometry() const { return m_savedGeometry; }
 
@@ -141,6 +142,8 @@ private:
     LoadResult loadIntoControl(const QString& path);
     void reportLoadFailure(const QString& path, const QString& reason);
     void prefetchNeighbours();
+    void prefetchAfterPaint();
+    void runPendingPrefetch();
     void sizeWindowForImage();
     void fitLargeImage();
     void enterFullScreen(bool saveRectangle, bool reload);
@@ -183,6 +186,9 @@ private:
     bool m_closing = false;
 
     DecodeCache m_cache;
+    static constexpr int kPrefetchFallbackMs = 250;
+    bool m_prefetchPending = false;
+    QTimer m_prefetchFallback;
     QWidget* m_client = nullptr;
     QToolBar* m_toolbar = nullptr;
     QFrame* m_menuContainer = nullptr;

@@ -91,6 +91,8 @@ private Q_SLOTS:
     void droppedFilesReplaceTheList();
     void editMenuFileOperationsFollowTheList();
     void deleteKeyInFullScreenDeletes();
+    void neighboursAreDecodedOnceTheImageIsPainted();
+    void aViewerThatDoesNotPaintStillDecodesNeighbours();
 
 private:
     void writeImage(const QString& name, QSize size, QColor colour = Qt::red);
@@ -562,6 +564,28 @@ void ViewerWindowTest::droppedFilesReplaceTheList() {
     // Nothing supported: the viewer stays as it was.
     Q_EMIT viewer().imgX().OLEDragDrop(true, {text.fileName()});
     QCOMPARE(viewer().ImagePaths(), (QStringList{paths.at(2), paths.at(1)}));
+}
+
+void ViewerWindowTest::neighboursAreDecodedOnceTheImageIsPainted() {
+    storeSetting(QStringLiteral("FullScreen"), QStringLiteral("0"));
+    const QStringList paths = makeImages(3);
+    int index = 1;
+    viewer().ViewImage(paths, index);
+    // Nothing competes with the first paint of the image shown.
+    QVERIFY(viewer().decodeCache().wantedPaths().isEmpty());
+    QVERIFY(QTest::qWaitForWindowExposed(&viewer()));
+    viewer().imgX().repaint();
+    QCOMPARE(viewer().decodeCache().wantedPaths(), (QStringList{paths[2], paths[0]}));
+}
+
+void ViewerWindowTest::aViewerThatDoesNotPaintStillDecodesNeighbours() {
+    storeSetting(QStringLiteral("FullScreen"), QStringLiteral("0"));
+    const QStringList paths = makeImages(3);
+    int index = 1;
+    viewer().ViewImage(paths, index);
+    viewer().hide();
+    QTRY_COMPARE_WITH_TIMEOUT(viewer().decodeCache().wantedPaths(),
+                              (QStringList{paths[2], paths[0]}), 3000);
 }
 
 QTEST_MAIN(ViewerWindowTest)
