@@ -12,6 +12,7 @@
 #include "PaintBench.h"
 #include "StartBench.h"
 #include "StepBench.h"
+#include "components/EarlyDecode.h"
 
 namespace {
 
@@ -57,6 +58,10 @@ int main(int argc, char* argv[]) {
     for (const Command& command : kCommands) {
         if (qstrcmp(argv[1], command.name) != 0) {
             continue;
+        }
+        if (qstrcmp(command.name, "show-once") == 0 && argc >= 3) {
+            // As the program does: the photo is decoded while Qt starts.
+            lorvane::StartEarlyDecode(QString::fromLocal8Bit(argv[argc - 1]));
         }
         std::unique_ptr<QCoreApplication> app;
         if (command.needsGui && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
