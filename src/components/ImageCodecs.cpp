@@ -11,6 +11,7 @@
 #include "components/ImageHeader.h"
 #include "components/JpegDecoder.h"
 #include "components/MagickCodec.h"
+#include "components/PcxMonoDecoder.h"
 #include "components/PsdIndexedDecoder.h"
 #include "components/TgaDecoder.h"
 
@@ -272,6 +273,10 @@ DecodedImage DecodeImageFile(const QString& path, QSize maxSize) {
             if (header.size.isValid() &&
                 qint64(header.size.width()) * header.size.height() * 4 > kMaxBytes) {
                 return failure(tooLarge(header.size), header.format);
+            }
+            if (header.format == ImageFormat::Pcx && IsMonochromePcx(head)) {
+                return finishLibraryDecode(DecodePcxMono(file.readAll(), kMaxBytes), header,
+                                           maxSize);
             }
             if (header.format == ImageFormat::Psd && IsIndexedPsd(head)) {
                 return finishLibraryDecode(DecodePsdIndexed(file.readAll(), kMaxBytes), header,

@@ -20,6 +20,37 @@ namespace fs = formatsamples;
 
 namespace {
 
+// A black-and-white PCX of 10 x 2 pixels, two bytes a line: 0x80 0xC0, then 0xC0 0x00, so the
+// lines read 1000000011 and 1100000000. `palette01` is the header palette's first two entries
+// (six bytes). `runAcrossLines` codes the two middle 0xC0 bytes as one run that crosses the end
+// of the first line, as some writers do.
+QByteArray monoPcx(const QByteArray& palette01, bool runAcrossLines = false) {
+    QByteArray out(128, '\0');
+    out[0] = char(0x0A);
+    out[1] = char(5);
+    out[2] = char(1);
+    out[3] = char(1);
+    out[8] = char(9);   // xmax
+    out[10] = char(1);  // ymax
+    out.replace(16, 6, palette01);
+    out[65] = char(1);  // planes
+    out[66] = char(2);  // bytes per line
+    const QByteArray data = runAcrossLines ? QByteArray::fromHex("c180c2c0c100")
+                                           : QByteArray::fromHex("c180c1c0c1c0c100");
+    return out + data;
+}
+
+// What monoPcx shows with these two colours.
+QImage monoPcxPicture(QRgb zero, QRgb one) {
+    const char* lines[] = {"1000000011", "1100000000"};
+    QImage image(10, 2, QImage::Format_RGB32);
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < 10; ++x)
+            image.setPixel(x, y, lines[y][x] == '1' ? one : zero);
+    }
+    return image;
+}
+
 // The largest difference of any channel of any pixel; images of different sizes differ by 256.
 int maxDifference(const QImage& a, const QImage& b) {
     if (a.size() != b.size()) {
@@ -96,6 +127,10 @@ private Q_SLOTS:
     void savedFilesReadBackWithTheirSizeAndPixels();
     void readsFilesBuiltByteByByte_data();
     void readsFilesBuiltByteByByte();
+    void monochromePcxTakesItsColoursFromThePalette_data();
+    void monochromePcxTakesItsColoursFromThePalette();
+    void damagedMonochromePcxIsRefused_data();
+    void damagedMonochromePcxIsRefused();
     void readsVariantsOtherWritersMake_data();
     void readsVariantsOtherWritersMake();
     void iconsListEveryEntryLargestFirst();
@@ -193,7 +228,6 @@ void FormatsTest::readsFilesBuiltByteByByte_data() {
     QTest::addColumn<QImage>("expected");
     QTest::addColumn<int>("format");
     QTest::addColumn<int>("bits");
-    QTest::addColumn<bool>("pixels");  // false: size and depth only
 
     const QImage picture = ti::quadrants(37, 23);
     auto psdRow = [&](const char* name, fs::PsdMode mode, int depth, bool rle) {
@@ -210,7 +244,7 @@ void FormatsTest::readsFilesBuiltByteByByte_data() {
         }
         QTest::newRow(name) << write(QString::fromLatin1(name) + ".psd",
                                      fs::psd(picture, mode, depth, rle))
-                            << expected << int(ImageFormat::Psd) << channels * depth << true;
+                            << expected << int(ImageFormat::Psd) << channels * depth;
     };
     psdRow("psd rgb 8 raw", fs::PsdMode::Rgb, 8, false);
     psdRow("psd rgb 8 rle", fs::PsdMode::Rgb, 8, true);
@@ -228,7 +262,7 @@ void FormatsTest::readsFilesBuiltByteByByte_data() {
                                 : bits == 4 ? fs::toPalette(picture, 16)
                                             : picture;
         QTest::newRow(qPrintable(name)) << write(name + ".pcx", fs::pcx(picture, bits)) << expected
-                                        << int(ImageFormat::Pcx) << bits << (bits != 1);
+                                        << int(ImageFormat::Pcx) << bits;
     }
 }
 
@@ -237,7 +271,6 @@ void FormatsTest::readsFilesBuiltByteByByte() {
     QFETCH(QImage, expected);
     QFETCH(int, format);
     QFETCH(int, bits);
-    QFETCH(bool, pixels);
 
     const DecodedImage decoded = DecodeImageFile(file);
     QVERIFY2(decoded.ok(), qPrintable(decoded.reason));
@@ -245,17 +278,68 @@ void FormatsTest::readsFilesBuiltByteByByte() {
     QCOMPARE(decoded.bitsPerPixel, bits);
     QCOMPARE(decoded.frames.size(), 1);
     QCOMPARE(decoded.frames.first().size(), expected.size());
-    // ImageMagick 6.9.11 shows 1-bit PCX with black and white swapped whatever the palette says;
-    // only its size and depth are checked until a fixed ImageMagick arrives.
-    if (pixels) {
-        const int difference = maxDifference(decoded.frames.first(), expected);
-        QVERIFY2(difference <= 1, qPrintable(QString::number(difference)));
-    }
+    const int difference = maxDifference(decoded.frames.first(), expected);
+    QVERIFY2(difference <= 1, qPrintable(QString::number(difference)));
 
     // The reduced decode (thumbnails) of a library-read type is a reduced copy of the same.
     const DecodedImage small = DecodeImageFile(file, QSize(8, 8));
     QVERIFY2(small.ok(), qPrintable(small.reason));
     QVERIFY(small.frames.first().width() >= 8 && small.frames.first().height() >= 8);
+}
+
+void FormatsTest::monochromePcxTakesItsColoursFromThePalette_data() {
+    QTest::addColumn<QByteArray>("palette01");
+    QTest::addColumn<bool>("runAcrossLines");
+    QTest::addColumn<QRgb>("zero");
+    QTest::addColumn<QRgb>("one");
+    const QRgb black = qRgb(0, 0, 0);
+    const QRgb white = qRgb(255, 255, 255);
+    QTest::newRow("black and white")
+        << QByteArray::fromHex("000000ffffff") << false << black << white;
+    QTest::newRow("white and black: the palette holds")
+        << QByteArray::fromHex("ffffff000000") << false << white << black;
+    QTest::newRow("two colours") << QByteArray::fromHex("0000ffffff00") << false << qRgb(0, 0, 255)
+                                 << qRgb(255, 255, 0);
+    QTest::newRow("zero palette: black and white")
+        << QByteArray(6, '\0') << false << black << white;
+    QTest::newRow("a run across the end of a line")
+        << QByteArray::fromHex("000000ffffff") << true << black << white;
+}
+
+void FormatsTest::monochromePcxTakesItsColoursFromThePalette() {
+    QFETCH(QByteArray, palette01);
+    QFETCH(bool, runAcrossLines);
+    QFETCH(QRgb, zero);
+    QFETCH(QRgb, one);
+    const QString file = write(QStringLiteral("mono.pcx"), monoPcx(palette01, runAcrossLines));
+    const DecodedImage decoded = DecodeImageFile(file);
+    QVERIFY2(decoded.ok(), qPrintable(decoded.reason));
+    QCOMPARE(decoded.format, ImageFormat::Pcx);
+    QCOMPARE(decoded.bitsPerPixel, 1);
+    QCOMPARE(maxDifference(decoded.frames.first(), monoPcxPicture(zero, one)), 0);
+}
+
+void FormatsTest::damagedMonochromePcxIsRefused_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("reason");  // a word the reason must hold
+    const QByteArray good = monoPcx(QByteArray::fromHex("000000ffffff"));
+    QTest::newRow("data ends early") << good.left(good.size() - 3) << "early";
+    QByteArray noWidth = good;
+    noWidth[4] = char(20);  // xmin past xmax: the header reads as a huge width
+    QTest::newRow("xmin past xmax") << noWidth << "large";
+    QByteArray shortLines = good;
+    shortLines[66] = char(1);
+    QTest::newRow("lines shorter than the width") << shortLines << "shorter";
+    QTest::newRow("nothing but empty runs")
+        << good.left(128) + QByteArray(200000, char(0xC0)) << "early";
+}
+
+void FormatsTest::damagedMonochromePcxIsRefused() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, reason);
+    const DecodedImage decoded = DecodeImageFile(write(QStringLiteral("bad.pcx"), bytes));
+    QVERIFY(!decoded.ok());
+    QVERIFY2(decoded.reason.contains(reason), qPrintable(decoded.reason));
 }
 
 void FormatsTest::readsVariantsOtherWritersMake_data() {
@@ -499,8 +583,11 @@ void FormatsTest::damagedFilesEndInAPictureOrAReason() {
 void FormatsTest::fuzzRegressionsEndCleanly() {
     // Inputs that once crashed or hung a fuzz target, kept in a folder per target.
     const QDir root(QStringLiteral(LORVANE_FUZZ_REGRESSIONS_DIR));
-    const QHash<QString, QString> suffixes = {
-        {"fuzz_header", "tga"}, {"fuzz_tga", "tga"}, {"fuzz_emf", "emf"}, {"fuzz_psd", "psd"}};
+    const QHash<QString, QString> suffixes = {{"fuzz_header", "tga"},
+                                              {"fuzz_tga", "tga"},
+                                              {"fuzz_emf", "emf"},
+                                              {"fuzz_psd", "psd"},
+                                              {"fuzz_pcx", "pcx"}};
     int replayed = 0;
     for (const QString& target : root.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         const QDir folder(root.filePath(target));
