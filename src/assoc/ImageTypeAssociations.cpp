@@ -14,8 +14,20 @@ void AssociateImageTypes(ModAssoc& assoc, Prompts& prompts) {
             if (!assoc.IsAssociated(type.extension, type.progId))
                 lost += type.lostEntry;
         }
-        if (lost.isEmpty())
+        if (lost.isEmpty()) {
+            // Every type is still ours. When the program has moved since (a new build, an
+            // installation), its types are registered again so that their command, and the
+            // desktop entry made from it, start this copy and not one that is gone.
+            const QString stored = assoc.GetRegString(
+                RegRoot::ClassesRoot,
+                table.first().progId + QLatin1String("\\shell\\open\\command"), QString());
+            if (stored != assoc.OpenCommand()) {
+                for (const ImageTypeRow& type : table)
+                    assoc.RegisterImageType(type.progId, type.description, QStringLiteral("open"),
+                                            assoc.AppFolder() + type.iconFile);
+            }
             return;
+        }
         const MessageResult answer = prompts.messageBox(
             QStringLiteral("The following image types are no more associated with Lorvane, Do "
                            "you want to associate them now?") +

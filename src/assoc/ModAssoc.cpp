@@ -113,9 +113,13 @@ void ModAssoc::RegisterImageType(const QString& P, const QString& D, const QStri
     SetRegString(RegRoot::ClassesRoot, shell, QString(), QString());
     SetRegString(RegRoot::ClassesRoot, verbKey, QString(), QString());
     SetRegString(RegRoot::ClassesRoot, verbKey + QLatin1String("\\command"), QString(),
-                 programPath() + QLatin1String(" %1"));
+                 OpenCommand());
     SetRegString(RegRoot::ClassesRoot, P + QLatin1String("\\DefaultIcon"), QString(),
                  I.isEmpty() ? programPath() : I);
+}
+
+QString ModAssoc::OpenCommand() const {
+    return programPath() + QLatin1String(" %1");
 }
 
 bool ModAssoc::IsAssociated(const QString& E, const QString& P) const {

@@ -44,6 +44,8 @@ public:
 
     void RegisterImageType(const QString& P, const QString& D, const QString& verb,
                            const QString& I);
+    // The command RegisterImageType stores for this program: its path and " %1".
+    QString OpenCommand() const;
     void AssociateExtension(const QString& E, const QString& P);
     void DeassociateExtension(const QString& E, const QString& P);
     // The (default) of HKEY_CLASSES_ROOT\E is P, letter case included.

@@ -237,7 +237,22 @@ long XdgAssociationRegistry::setValue(const RegKey& key, const QString& name, Re
         if (error != RegError::Success)
             return error;
     }
-    return m_inner.setValue(key, name, type, data);
+    const long error = m_inner.setValue(key, name, type, data);
+    if (error == RegError::Success && name.isEmpty() && key.root == RegRoot::ClassesRoot &&
+        key.path.endsWith(kOpenCommand, Qt::CaseInsensitive) &&
+        (type == RegType::Sz || type == RegType::ExpandSz))
+        refreshDesktopEntry(regStringText(data));
+    return error;
+}
+
+void XdgAssociationRegistry::refreshDesktopEntry(const QString& command) {
+    // The program registers its command at every start; when it has moved (a new build, an
+    // installation) the desktop entry that already opens its types must follow, or opening a
+    // picture from the file manager would start a program that is no longer there. Best
+    // effort: the command itself is stored either way.
+    const QString path = m_locations.userApplications() + QLatin1Char('/') + desktopId();
+    if (QFileInfo(path).isFile())
+        installDesktopEntry(command, QString());
 }
 
 long XdgAssociationRegistry::deleteValue(const RegKey& key, const QString& name) {
@@ -301,7 +316,7 @@ bool XdgAssociationRegistry::installDesktopEntry(const QString& command, const Q
         return false;
     const QString path = m_locations.userApplications() + QLatin1Char('/') + desktopId();
     QStringList mimeTypes = mimeTypesOfEntry(readFile(path));
-    if (!mimeTypes.contains(mimeType))
+    if (!mimeType.isEmpty() && !mimeTypes.contains(mimeType))
         mimeTypes.append(mimeType);
 
     QString entry = QStringLiteral(

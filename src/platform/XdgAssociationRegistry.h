@@ -63,7 +63,10 @@ private:
     std::optional<QString> registeredCommand(const QString& progId) const;
 
     long writeDefault(const QString& extension, const QString& text);
+    // Writes our desktop entry for this command, adding mimeType (when not empty) to the types
+    // it already lists.
     bool installDesktopEntry(const QString& command, const QString& mimeType);
+    void refreshDesktopEntry(const QString& command);
     bool installMimeType(const QString& extension);
 
     Registry& m_inner;

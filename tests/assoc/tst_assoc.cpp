@@ -78,6 +78,7 @@ private Q_SLOTS:
 
     void firstStartAssociatesAllSilently();
     void secondStartAsksNothingAndWritesNothing();
+    void movedProgramRegistersItsTypesAgainWithoutAsking();
     void lostTypeIsAskedFor_data();
     void lostTypeIsAskedFor();
     void deassociateGivesAllBackAndNextStartAsksForAll();
@@ -367,6 +368,29 @@ void AssocTest::secondStartAsksNothingAndWritesNothing() {
     QVERIFY(m_prompts.messages().isEmpty());
     QCOMPARE(m_registry->writeCount(), writes);
     QCOMPARE(m_notifier.count(), 0);
+}
+
+void AssocTest::movedProgramRegistersItsTypesAgainWithoutAsking() {
+    AssociateImageTypes(*m_assoc, m_prompts);
+    QTemporaryDir installed;
+    QFile program(installed.filePath(QStringLiteral("lorvane")));
+    QVERIFY(program.open(QIODevice::WriteOnly));
+    program.close();
+    ModAssoc moved(*m_registry, m_notifier, AssocEnvironment{installed.path()});
+    m_notifier.reset();
+    AssociateImageTypes(moved, m_prompts);
+    QVERIFY(m_prompts.messages().isEmpty());
+    for (const ImageTypeRow& type : ImageTypeTable()) {
+        QCOMPARE(
+            moved.GetRegString(RegRoot::ClassesRoot,
+                               type.progId + QStringLiteral("\\shell\\open\\command"), QString()),
+            installed.filePath(QStringLiteral("lorvane")) + QStringLiteral(" %1"));
+        QVERIFY(moved.IsAssociated(type.extension, type.progId));
+    }
+    // The next start of the same copy writes nothing again.
+    const int writes = m_registry->writeCount();
+    AssociateImageTypes(moved, m_prompts);
+    QCOMPARE(m_registry->writeCount(), writes);
 }
 
 void AssocTest::lostTypeIsAskedFor_data() {

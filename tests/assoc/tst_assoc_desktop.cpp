@@ -109,6 +109,7 @@ private Q_SLOTS:
 
     void desktopRoad();
     void desktopEntryOpensTheProgram();
+    void desktopEntryFollowsAProgramThatMoved();
     void unusableMimeAppsListChangesNothing_data();
     void unusableMimeAppsListChangesNothing();
     void desktopSpecificDefaultsComeFirst();
@@ -319,6 +320,30 @@ void DesktopAssocTest::desktopEntryOpensTheProgram() {
     const QByteArray complaints =
         validate.readAllStandardOutput() + validate.readAllStandardError();
     QVERIFY2(validate.exitCode() == 0 && !complaints.contains("error"), complaints.constData());
+}
+
+void DesktopAssocTest::desktopEntryFollowsAProgramThatMoved() {
+    AssociateImageTypes(*m_assoc, m_prompts);
+    const QString entryPath = m_locations.userApplications() + QLatin1Char('/') + kOurs;
+    const QByteArray before = readAll(entryPath);
+    QVERIFY2(before.contains("\nExec=\"" + m_programFolder.toUtf8() + "/lorvane\" %f\n"),
+             before.constData());
+
+    // The next start comes from an installed copy: its types are already ours, so only the
+    // registration of its command runs.
+    const QString installed = root() + QStringLiteral("/usr/lib/lorvane");
+    QVERIFY(writeProgram(installed));
+    ModAssoc moved(*m_registry, *m_notifier, AssocEnvironment{installed});
+    AssociateImageTypes(moved, m_prompts);
+    const QByteArray after = readAll(entryPath);
+    QVERIFY2(after.contains("\nExec=\"" + installed.toUtf8() + "/lorvane\" %f\n"),
+             after.constData());
+    // The types it opens stay as they were.
+    const auto mimeLine = [](const QByteArray& entry) {
+        const qsizetype at = entry.indexOf("\nMimeType=");
+        return entry.mid(at, entry.indexOf('\n', at + 1) - at);
+    };
+    QCOMPARE(mimeLine(after), mimeLine(before));
 }
 
 void DesktopAssocTest::unusableMimeAppsListChangesNothing_data() {
