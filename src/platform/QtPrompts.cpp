@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 namespace lorvane {
 
@@ -89,6 +90,13 @@ QStringList toNameFilters(const QString& filter) {
     return filters;
 }
 
+// "Portable Network Graphics <PNG> (*.png)" gives "png"; a filter of every file gives nothing.
+QString FirstExtensionOfNameFilter(const QString& nameFilter) {
+    static const QRegularExpression pattern(QStringLiteral("\\(\\*\\.([A-Za-z0-9]+)"));
+    const QRegularExpressionMatch match = pattern.match(nameFilter);
+    return match.hasMatch() ? match.captured(1) : QString();
+}
+
 }  // namespace
 
 MessageResult QtPrompts::messageBox(const QString& text, MessageButtons buttons, MessageIcon icon,
@@ -135,6 +143,25 @@ SaveFileChoice QtPrompts::saveFileName(const QString& filter, int filterIndex,
     if (!suggested.fileName().isEmpty())
         dialog.selectFile(suggested.fileName());
     dialog.setSizeGripEnabled(true);
+    // The format is the filter chosen, so choosing another one also changes the extension the
+    // dialog adds and the one of the name shown: a PNG is not saved as "photo.tif".
+    QObject::connect(
+        &dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& chosen) {
+            const QString extension = FirstExtensionOfNameFilter(chosen);
+            if (extension.isEmpty())
+                return;
+            const QString previous = dialog.defaultSuffix();
+            dialog.setDefaultSuffix(extension);
+            const QStringList typed = dialog.selectedFiles();
+            if (typed.isEmpty())
+                return;
+            const QFileInfo name(typed.constFirst());
+            if (name.fileName().isEmpty() || name.isDir())
+                return;
+            if (name.suffix().isEmpty() ||
+                name.suffix().compare(previous, Qt::CaseInsensitive) == 0)
+                dialog.selectFile(name.completeBaseName() + QLatin1Char('.') + extension);
+        });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return {dialog.selectedFiles().constFirst(),

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QTemporaryDir>
@@ -33,6 +34,7 @@ class QtPromptsTest : public QObject {
 private Q_SLOTS:
     void openDialogPicksSeveralExistingFiles();
     void saveDialogStartsOnTheFilterAndReportsTheOneLeft();
+    void choosingAnotherFormatChangesTheExtension();
 };
 
 void QtPromptsTest::openDialogPicksSeveralExistingFiles() {
@@ -93,6 +95,32 @@ void QtPromptsTest::saveDialogStartsOnTheFilterAndReportsTheOneLeft() {
     QCOMPARE(suggested, QStringList{dir.filePath(QStringLiteral("photo.png"))});
     QCOMPARE(choice.filterIndex, 3);
     QCOMPARE(choice.path, dir.filePath(QStringLiteral("out.png")));
+}
+
+void QtPromptsTest::choosingAnotherFormatChangesTheExtension() {
+    QTemporaryDir dir;
+    QStringList shown;
+    QString suffix;
+    whenDialogShows([&](QFileDialog* dialog) {
+        // As the user does: the type list's third entry, chosen with the mouse.
+        auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        QVERIFY(types);
+        types->setCurrentIndex(2);
+        Q_EMIT types->activated(2);
+        Q_EMIT types->textActivated(types->currentText());
+        shown = dialog->selectedFiles();
+        suffix = dialog->defaultSuffix();
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    QtPrompts prompts;
+    const SaveFileChoice choice = prompts.saveFileName(
+        QStringLiteral("Joint Photographic Experts Group  <JPG>|*.jpg|Portable Network Graphics  "
+                       "<PNG>|*.png|Photoshop  <PSD>|*.psd"),
+        2, QStringLiteral("png"), dir.filePath(QStringLiteral("photo")));
+    QCOMPARE(shown, QStringList{dir.filePath(QStringLiteral("photo.psd"))});
+    QCOMPARE(suffix, QStringLiteral("psd"));
+    QCOMPARE(choice.filterIndex, 3);
+    QCOMPARE(choice.path, dir.filePath(QStringLiteral("photo.psd")));
 }
 
 QTEST_MAIN(QtPromptsTest)
