@@ -5,6 +5,7 @@
 #include "app/Startup.h"
 #include "browser/frmMain.h"
 #include "components/EarlyDecode.h"
+#include "explorer/ExtensionLists.h"
 #include "platform/HiveFileRegistry.h"
 #include "platform/QtPrompts.h"
 #include "platform/SingleInstance.h"
@@ -27,7 +28,9 @@ int main(int argc, char* argv[]) {
     for (int i = 1; i < argc; ++i)
         rawArguments.append(QString::fromLocal8Bit(argv[i]));
     const QString earlyText = CommandTextFromArguments(rawArguments);
-    if (PlanStart(earlyText).kind == StartKind::OpenViewer)
+    // Only a file the viewer will list and show: an unused decode would hold up the browser.
+    if (PlanStart(earlyText).kind == StartKind::OpenViewer &&
+        HasListedExtension(NormalizedExtList(QString(ExplorerExtensions)), earlyText))
         StartEarlyDecode(earlyText);
 
     QApplication app(argc, argv);
