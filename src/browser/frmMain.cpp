@@ -11,6 +11,7 @@
 #include "assoc/ImageTypeAssociations.h"
 #include "assoc/ModAssoc.h"
 #include "browser/FolderTree.h"
+#include "components/ImageCodecs.h"
 #include "components/ImgX.h"
 #include "components/PictureLoader.h"
 #include "explorer/ExtensionLists.h"
@@ -62,7 +63,9 @@ frmMain::frmMain(Registry& registry, Prompts& prompts, SpecialFolders& specialFo
     : QMainWindow(parent),
       m_registry(registry),
       m_prompts(prompts),
-      m_specialFolders(specialFolders) {
+      m_specialFolders(specialFolders),
+      m_previewCache(kPreviewCacheBytes,
+                     [](const QString& path) { return DecodeImageFile(path); }) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Lorvane"));
     buildLayout();
@@ -143,6 +146,15 @@ void frmMain::buildLayout() {
     m_ImgX->setBackgroundColour(Qt::white);
     m_ImgX->setMouseTool(ImgX::MouseNone);
     m_ImgX->installEventFilter(this);
+    m_ImgX->document().setDecodeCache(&m_previewCache);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        m_previewCache.setPreviewSize(screen->size() * screen->devicePixelRatio());
+    connect(m_ImgX, &ImgX::Painted, this, [this] {
+        if (m_previewPrefetchPending && m_imageExplore->StopScan()) {
+            m_previewPrefetchPending = false;
+            prefetchPreviewNeighbours();
+        }
+    });
     m_imageExplore = new ImageExplore(m_prompts, m_Splitter1);
     m_imageExplore->setObjectName(QStringLiteral("ImageExplore1"));
     m_Splitter1->addWidget(m_ImgX);
@@ -295,8 +307,23 @@ void frmMain::ShowPreview(const QString& path) {
     } else if (!document.LoadFile(path)) {
         document.Clear();
         return;
+    } else {
+        m_previewPrefetchPending = true;
     }
     m_ImgX->setMouseTool(ImgX::MouseNone);
+}
+
+void frmMain::prefetchPreviewNeighbours() {
+    const QStringList& images = m_imageExplore->ImagePaths();
+    const qsizetype at = images.indexOf(m_ImgX->document().FileName());
+    if (at < 0)
+        return;
+    QStringList wanted;
+    for (const qsizetype neighbour : {at + 1, at - 1}) {
+        if (neighbour >= 0 && neighbour < images.size() && !UsesPictureLoader(images.at(neighbour)))
+            wanted.append(images.at(neighbour));
+    }
+    m_previewCache.prefetch(wanted);
 }
 
 void frmMain::CopyItemImage(const QString& path) {

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <memory>
 
+#include "components/DecodeCache.h"
 #include "components/Skin.h"
 #include "viewer/ViewerHost.h"
 
@@ -44,6 +45,9 @@ public:
     ImageExplore& ImageExplore1() { return *m_imageExplore; }
     FolderTree& TV1() { return *m_TV1; }
     ImgX& preview() { return *m_ImgX; }
+    // The previewed file's neighbours, decoded ahead so that arrowing through large photos is
+    // quick; for tests and diagnostics.
+    const DecodeCache& previewCache() const { return m_previewCache; }
     QSplitter* Splitter1() const { return m_Splitter1; }
     QSplitter* Splitter2() const { return m_Splitter2; }
     QWidget* container() const { return m_container; }
@@ -151,6 +155,12 @@ private:
     QWidget* m_container = nullptr;
     QWidget* m_Toolbar = nullptr;
     ImgX* m_ImgX = nullptr;
+    // Decodes for the preview: the next and previous image of the list, once the preview has
+    // painted and the thumbnail scan is over (it would slow the thumbnails), under a cap.
+    static constexpr qint64 kPreviewCacheBytes = qint64(128) * 1024 * 1024;
+    DecodeCache m_previewCache;
+    bool m_previewPrefetchPending = false;
+    void prefetchPreviewNeighbours();
     QToolButton* m_cmdPrev = nullptr;
     QToolButton* m_cmdNext = nullptr;
     QToolButton* m_cmdZoomIn = nullptr;

@@ -65,6 +65,7 @@ private Q_SLOTS:
     void checkPathOfTheShownFolderRescansNothing();
     void checkPathOfAnotherFolderMovesAndSelects_data();
     void checkPathOfAnotherFolderMovesAndSelects();
+    void previewDecodesItsNeighboursOnceTheScanIsOver();
     void refreshImagesReachesTheExplorer();
     void explorerMoveOfSeveralItemsKeepsNamesAndEmptiesTheirPlaces();
     void explorerDeclinedDeleteKeepsEveryItem();
@@ -426,6 +427,19 @@ void BrowserTest::checkPathOfAnotherFolderMovesAndSelects() {
         QVERIFY(report.first().toString() != file);
     // The preview shows the image selected, so that its buttons act on that image.
     QCOMPARE(m_window->preview().document().FileName(), file);
+}
+
+void BrowserTest::previewDecodesItsNeighboursOnceTheScanIsOver() {
+    exploreByClick(QStringLiteral("B"));
+    ImageExplore& explorer = m_window->ImageExplore1();
+    // The scan ends on the first item, previewed; its one neighbour is decoded ahead.
+    QCOMPARE(m_window->preview().document().FileName(), path(QStringLiteral("B/b1.png")));
+    m_window->preview().repaint();
+    QCOMPARE(m_window->previewCache().wantedPaths(), QStringList{path(QStringLiteral("B/b2.png"))});
+    explorer.SetSelectedFocus(path(QStringLiteral("B/b2.png")));
+    showPreviewOf(QStringLiteral("B/b2.png"));
+    m_window->preview().repaint();
+    QCOMPARE(m_window->previewCache().wantedPaths(), QStringList{path(QStringLiteral("B/b1.png"))});
 }
 
 void BrowserTest::refreshImagesReachesTheExplorer() {
