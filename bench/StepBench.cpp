@@ -9,10 +9,13 @@
 #include <algorithm>
 
 #include "BenchUtil.h"
+#include "browser/frmMain.h"
 #include "components/ImgX.h"
 #include "explorer/ExtensionLists.h"
 #include "explorer/FolderListing.h"
+#include "explorer/ImageExplore.h"
 #include "platform/HiveFileRegistry.h"
+#include "platform/fakes/FakeSpecialFolders.h"
 #include "platform/fakes/ScriptedPrompts.h"
 #include "viewer/ViewerHost.h"
 #include "viewer/frmViwer.h"
@@ -126,6 +129,63 @@ int runStep(QStringList arguments) {
     if (prompts.messages().size() > 0)
         QTextStream(stderr) << "step: " << prompts.messages().size() << " images could not be shown"
                             << Qt::endl;
+    return 0;
+}
+
+int runPreviewStep(QStringList arguments) {
+    const int steps = takeOption(arguments, QStringLiteral("--steps"), 20);
+    const int pause = takeOption(arguments, QStringLiteral("--pause"), 600);
+    if (arguments.size() != 1) {
+        QTextStream(stderr) << "usage: lorvane-bench preview-step FOLDER [--steps N] [--pause MS]"
+                            << Qt::endl;
+        return 2;
+    }
+    QTemporaryDir settingsDir;
+    HiveFileRegistry registry(settingsDir.filePath(QStringLiteral("registry.reg")));
+    ScriptedPrompts prompts;
+    FakeSpecialFolders specialFolders;
+    frmMain window(registry, prompts, specialFolders);
+    window.resize(1600, 1000);
+    window.show();
+    ImageExplore& explorer = window.ImageExplore1();
+    explorer.SetExt(QString(ExplorerExtensions));
+    explorer.ExplorePath(arguments.first());  // returns once the thumbnails are all made
+    const QStringList images = explorer.ImagePaths();
+    if (images.size() < 3) {
+        QTextStream(stderr) << "preview-step: the folder needs at least three images" << Qt::endl;
+        return 1;
+    }
+    // What an arrow key does: the next item selected and previewed, then painted.
+    const auto timedStepTo = [&](const QString& path) {
+        QElapsedTimer timer;
+        timer.start();
+        explorer.SetSelectedFocus(path);
+        window.ShowPreview(path);
+        window.preview().repaint();
+        return static_cast<double>(timer.nsecsElapsed()) / 1e6;
+    };
+    window.ShowPreview(images.first());
+    window.preview().repaint();
+    QList<double> prefetched;
+    const int count = std::min<int>(steps, static_cast<int>(images.size()) - 1);
+    for (int i = 1; i <= count; ++i) {
+        processEventsFor(pause);  // the user looks at the preview; the neighbour decodes meanwhile
+        prefetched.append(timedStepTo(images.at(i)));
+    }
+    QList<double> immediate;
+    for (int i = count - 1; i >= std::max(0, count - 5); --i)
+        immediate.append(timedStepTo(images.at(i)));
+
+    report(QStringLiteral("preview_step_images"), static_cast<double>(images.size()),
+           QStringLiteral("count"));
+    report(QStringLiteral("preview_step_prefetched_median"), percentile(prefetched, 0.5),
+           QStringLiteral("ms"));
+    report(QStringLiteral("preview_step_prefetched_max"), percentile(prefetched, 1.0),
+           QStringLiteral("ms"));
+    report(QStringLiteral("preview_step_immediate_median"), percentile(immediate, 0.5),
+           QStringLiteral("ms"));
+    report(QStringLiteral("preview_step_resident_memory"), residentMegabytes(),
+           QStringLiteral("MiB"));
     return 0;
 }
 

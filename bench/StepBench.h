@@ -9,5 +9,7 @@ namespace lorvane::bench {
 // each step from the key to the image painted on screen. Also the step with no pause (a held
 // key) and the resident memory afterwards.
 int runStep(QStringList arguments);
+// The browser's preview stepped through a folder as the arrow keys do.
+int runPreviewStep(QStringList arguments);
 
 }  // namespace lorvane::bench
