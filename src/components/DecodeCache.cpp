@@ -10,6 +10,7 @@
 
 #include <atomic>
 
+#include "components/FileStamp.h"
 #include "components/ImageCodecs.h"
 
 namespace lorvane {
@@ -28,25 +29,6 @@ void AddPreview(DecodedImage& decoded, QSize fitIn) {
     }
     // Covering the size in both directions serves a fit to either side.
     decoded.preview = frame.scaled(fitIn, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
-}
-
-// What tells us a file changed on disk between the request and the use of its decode.
-struct FileStamp {
-    bool exists = false;
-    qint64 size = -1;
-    QDateTime modified;
-
-    bool operator==(const FileStamp& other) const {
-        return exists == other.exists && size == other.size && modified == other.modified;
-    }
-};
-
-FileStamp stampOf(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.exists()) {
-        return {};
-    }
-    return {true, info.size(), info.lastModified()};
 }
 
 qint64 bytesOf(const DecodedImage& image) {
@@ -115,7 +97,7 @@ struct DecodeCache::Private {
     void start(const QString& path, int priority) {
         Entry entry;
         entry.path = path;
-        entry.stamp = stampOf(path);
+        entry.stamp = StampOf(path);
         entry.job = std::make_shared<Job>(path);
         entries.append(entry);
         pool.start(
@@ -208,7 +190,7 @@ void DecodeCache::prefetch(const QStringList& paths) {
     for (qsizetype i = d->entries.size() - 1; i >= 0; --i) {
         const Private::Entry& entry = d->entries.at(i);
         if ((!wanted.contains(entry.path) && entry.path != d->current) ||
-            !(stampOf(entry.path) == entry.stamp)) {
+            StampOf(entry.path) != entry.stamp) {
             d->drop(i);
         }
     }
@@ -229,7 +211,7 @@ std::shared_ptr<const DecodedImage> DecodeCache::take(const QString& path) {
         return nullptr;
     }
     const FileStamp stamp = d->entries.at(index).stamp;
-    if (!(stampOf(path) == stamp)) {
+    if (StampOf(path) != stamp) {
         d->drop(index);
         return nullptr;
     }
@@ -252,7 +234,7 @@ std::shared_ptr<const DecodedImage> DecodeCache::take(const QString& path) {
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     }
     // The file may have been rewritten while it was being decoded.
-    if (!(stampOf(path) == stamp)) {
+    if (StampOf(path) != stamp) {
         const qsizetype again = d->indexOf(path);
         if (again >= 0 && d->entries.at(again).job == job) {
             d->drop(again);

@@ -1,28 +1,17 @@
 #include "components/EarlyDecode.h"
 
-#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 
 #include <future>
 #include <mutex>
 
+#include "components/FileStamp.h"
 #include "components/ImageCodecs.h"
 
 namespace lorvane {
 
 namespace {
-
-// What identifies the file as it was when its decode began.
-struct FileStamp {
-    qint64 size = -1;
-    QDateTime modified;
-    bool operator==(const FileStamp&) const = default;
-};
-
-FileStamp StampOf(const QFileInfo& info) {
-    return {info.size(), info.lastModified()};
-}
 
 struct EarlySlot {
     std::mutex mutex;
@@ -57,7 +46,7 @@ void StartEarlyDecode(const QString& path) {
     if (slot.decode.valid())
         return;
     slot.path = info.absoluteFilePath();
-    slot.stamp = StampOf(info);
+    slot.stamp = StampOf(slot.path);
     slot.decode =
         std::async(std::launch::async, [file = slot.path] { return DecodeImageFile(file); });
 }
@@ -76,7 +65,7 @@ std::shared_ptr<const DecodedImage> TakeEarlyDecode(const QString& path) {
     }
     auto decoded = std::make_shared<const DecodedImage>(decode.get());
     // A file replaced while it was being decoded is decoded again by the caller.
-    if (StampOf(QFileInfo(path)) != stamp)
+    if (StampOf(path) != stamp)
         return nullptr;
     return decoded;
 }
