@@ -63,6 +63,20 @@ double percentile(QList<double> values, double p) {
     return values.at(std::clamp<qsizetype>(at, 0, values.size() - 1));
 }
 
+// The figures of a stepping run, each name starting with prefix.
+void reportSteps(const QString& prefix, int images, const QList<double>& prefetched,
+                 const QList<double>& immediate) {
+    const auto name = [&prefix](const char* figure) {
+        return prefix + QLatin1Char('_') + QLatin1String(figure);
+    };
+    report(name("images"), images, QStringLiteral("count"));
+    report(name("prefetched_median"), percentile(prefetched, 0.5), QStringLiteral("ms"));
+    report(name("prefetched_p90"), percentile(prefetched, 0.9), QStringLiteral("ms"));
+    report(name("prefetched_max"), percentile(prefetched, 1.0), QStringLiteral("ms"));
+    report(name("immediate_median"), percentile(immediate, 0.5), QStringLiteral("ms"));
+    report(name("resident_memory"), residentMegabytes(), QStringLiteral("MiB"));
+}
+
 // One step as the key handler runs it, then a synchronous paint of the image area.
 double timedStep(frmViwer& viewer) {
     QElapsedTimer timer;
@@ -115,17 +129,7 @@ int runStep(QStringList arguments) {
     for (int i = 0; i < std::min(count, 5); ++i)
         immediate.append(timedStep(viewer));
 
-    report(QStringLiteral("step_images"), static_cast<double>(images.size()),
-           QStringLiteral("count"));
-    report(QStringLiteral("step_prefetched_median"), percentile(prefetched, 0.5),
-           QStringLiteral("ms"));
-    report(QStringLiteral("step_prefetched_p90"), percentile(prefetched, 0.9),
-           QStringLiteral("ms"));
-    report(QStringLiteral("step_prefetched_max"), percentile(prefetched, 1.0),
-           QStringLiteral("ms"));
-    report(QStringLiteral("step_immediate_median"), percentile(immediate, 0.5),
-           QStringLiteral("ms"));
-    report(QStringLiteral("step_resident_memory"), residentMegabytes(), QStringLiteral("MiB"));
+    reportSteps(QStringLiteral("step"), int(images.size()), prefetched, immediate);
     if (prompts.messages().size() > 0)
         QTextStream(stderr) << "step: " << prompts.messages().size() << " images could not be shown"
                             << Qt::endl;
@@ -176,16 +180,7 @@ int runPreviewStep(QStringList arguments) {
     for (int i = count - 1; i >= std::max(0, count - 5); --i)
         immediate.append(timedStepTo(images.at(i)));
 
-    report(QStringLiteral("preview_step_images"), static_cast<double>(images.size()),
-           QStringLiteral("count"));
-    report(QStringLiteral("preview_step_prefetched_median"), percentile(prefetched, 0.5),
-           QStringLiteral("ms"));
-    report(QStringLiteral("preview_step_prefetched_max"), percentile(prefetched, 1.0),
-           QStringLiteral("ms"));
-    report(QStringLiteral("preview_step_immediate_median"), percentile(immediate, 0.5),
-           QStringLiteral("ms"));
-    report(QStringLiteral("preview_step_resident_memory"), residentMegabytes(),
-           QStringLiteral("MiB"));
+    reportSteps(QStringLiteral("preview_step"), int(images.size()), prefetched, immediate);
     return 0;
 }
 
