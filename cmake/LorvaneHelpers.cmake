@@ -17,6 +17,7 @@ function(lorvane_add_library name)
   target_compile_definitions(lorvane_${name} PUBLIC
     LORVANE_VERSION_MAJOR=${PROJECT_VERSION_MAJOR}
     LORVANE_VERSION_MINOR=${PROJECT_VERSION_MINOR}
+    LORVANE_VERSION_TEXT="${PROJECT_VERSION}"
     QT_NO_KEYWORDS)
   lorvane_set_warnings(lorvane_${name})
 endfunction()

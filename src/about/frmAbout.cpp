@@ -56,7 +56,8 @@ frmAbout::frmAbout(Registry& registry, Prompts& prompts, Launcher* launcher, Ski
     auto* texts = new QVBoxLayout;
     QLabel* labels[] = {
         addLabel(texts, QStringLiteral("SkinLabel1"), QStringLiteral("Lorvane")),
-        addLabel(texts, QStringLiteral("SkinLabel2"), QStringLiteral("Version 1.1.0.0")),
+        addLabel(texts, QStringLiteral("SkinLabel2"),
+                 QStringLiteral("Version " LORVANE_VERSION_TEXT)),
         addLabel(texts, QStringLiteral("SkinLabel3"),
                  QStringLiteral("Lorvane browses the images on your computer, shows them as slide "
                                 "shows in full screen and saves them in many image formats.")),

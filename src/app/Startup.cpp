@@ -59,6 +59,14 @@ bool AnyEntryMatches(const QString& text) {
 
 }  // namespace
 
+bool AsksForVersion(const QStringList& argsAfterProgram) {
+    return argsAfterProgram == QStringList{QStringLiteral("--version")};
+}
+
+QString VersionLine() {
+    return QStringLiteral("Lorvane " LORVANE_VERSION_TEXT);
+}
+
 QString CommandTextFromArguments(const QStringList& argsAfterProgram) {
     return argsAfterProgram.join(QLatin1Char(' '));
 }

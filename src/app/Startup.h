@@ -32,6 +32,12 @@ struct StartPlan {
 
 using PathTest = std::function<bool(const QString&)>;
 
+// "lorvane --version", the one argument alone, prints VersionLine() and ends before anything
+// else runs (no lock, no window). A file named "--version" is still opened as "./--version".
+bool AsksForVersion(const QStringList& argsAfterProgram);
+// "Lorvane 1.1.0.0"
+QString VersionLine();
+
 // The command text is the arguments after the program name joined by single blanks and nothing
 // else: quote characters stay in it, and a path with blanks given as one argument survives.
 QString CommandTextFromArguments(const QStringList& argsAfterProgram);

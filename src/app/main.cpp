@@ -1,6 +1,8 @@
 #include <QApplication>
 #include <QIcon>
 
+#include <cstdio>
+
 #include "app/LoadSequence.h"
 #include "app/Startup.h"
 #include "browser/frmMain.h"
@@ -16,6 +18,15 @@
 
 int main(int argc, char* argv[]) {
     using namespace lorvane;
+    QStringList rawArguments;
+    for (int i = 1; i < argc; ++i)
+        rawArguments.append(QString::fromLocal8Bit(argv[i]));
+    // Answered even while another copy runs, and without a display.
+    if (AsksForVersion(rawArguments)) {
+        std::fputs(qPrintable(VersionLine() + QLatin1Char('\n')), stdout);
+        return 0;
+    }
+
     // Decided before any window exists: a second copy ends at once and shows nothing.
     FileLockSingleInstance instance(QStringLiteral("TallowinLorvane"));
     if (!instance.tryAcquire())
@@ -24,9 +35,6 @@ int main(int argc, char* argv[]) {
     // A photo to show is decoded on the other core while Qt and the windows start. (Qt's own
     // options are not taken out yet; with any of them the text names no file and nothing
     // starts early.)
-    QStringList rawArguments;
-    for (int i = 1; i < argc; ++i)
-        rawArguments.append(QString::fromLocal8Bit(argv[i]));
     const QString earlyText = CommandTextFromArguments(rawArguments);
     // Only a file the viewer will list and show: an unused decode would hold up the browser.
     if (PlanStart(earlyText).kind == StartKind::OpenViewer &&
@@ -34,6 +42,7 @@ int main(int argc, char* argv[]) {
         StartEarlyDecode(earlyText);
 
     QApplication app(argc, argv);
+    QApplication::setApplicationVersion(QStringLiteral(LORVANE_VERSION_TEXT));
     const QString programFolder = QApplication::applicationDirPath();
     const QString programIcon = programFolder + QStringLiteral("/icons/lorvane.svg");
     // Every window shows the program's icon, and the desktop matches them to its entry.

@@ -1,5 +1,7 @@
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -43,6 +45,9 @@ private Q_SLOTS:
 
     void commandTextIsArgumentsJoinedByBlanks_data();
     void commandTextIsArgumentsJoinedByBlanks();
+    void onlyTheVersionOptionAloneAsksForTheVersion_data();
+    void onlyTheVersionOptionAloneAsksForTheVersion();
+    void programPrintsItsVersionAndEnds();
 
     void existingPathIsAnEntryOrAWildcardMatch_data();
     void existingPathIsAnEntryOrAWildcardMatch();
@@ -145,6 +150,46 @@ void TestApp::commandTextIsArgumentsJoinedByBlanks() {
     QFETCH(QStringList, arguments);
     QFETCH(QString, commandText);
     QCOMPARE(CommandTextFromArguments(arguments), commandText);
+}
+
+void TestApp::onlyTheVersionOptionAloneAsksForTheVersion_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("asks");
+    QTest::newRow("--version") << QStringList{"--version"} << true;
+    QTest::newRow("nothing") << QStringList{} << false;
+    QTest::newRow("other letter case") << QStringList{"--Version"} << false;
+    QTest::newRow("with a path after it") << QStringList{"--version", "/p/a.jpg"} << false;
+    QTest::newRow("a file of that name, given as a path") << QStringList{"./--version"} << false;
+}
+
+void TestApp::onlyTheVersionOptionAloneAsksForTheVersion() {
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, asks);
+    QCOMPARE(AsksForVersion(arguments), asks);
+}
+
+void TestApp::programPrintsItsVersionAndEnds() {
+    // The real program: it must answer without a window, a lock or the settings.
+    QTemporaryDir home;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name :
+         {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR"})
+        environment.insert(QLatin1String(name), home.path());
+    environment.insert(QStringLiteral("LORVANE_REGISTRY"), home.filePath(QStringLiteral("r.reg")));
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(LORVANE_PROGRAM), {QStringLiteral("--version")});
+    QVERIFY(program.waitForStarted());
+    const bool ended = program.waitForFinished(20000);
+    if (!ended) {
+        program.kill();
+        program.waitForFinished();
+    }
+    QVERIFY2(ended, "the program did not end");
+    QCOMPARE(program.exitCode(), 0);
+    QCOMPARE(QString::fromLocal8Bit(program.readAllStandardOutput()),
+             QStringLiteral("Lorvane 1.1.0.0\n"));
+    QVERIFY(!QFileInfo::exists(home.filePath(QStringLiteral("r.reg"))));
 }
 
 void TestApp::existingPathIsAnEntryOrAWildcardMatch_data() {

@@ -34,6 +34,16 @@ file(READ "${root}/${DATADIR}/applications/lorvane.desktop" entry)
 if(NOT entry MATCHES "\nExec=${prefix}/${BINDIR}/lorvane %f\n")
   message(FATAL_ERROR "the desktop entry does not start ${prefix}/${BINDIR}/lorvane:\n${entry}")
 endif()
+# The entry and the installed program tell the same version.
+execute_process(COMMAND "${root}/${BINDIR}/lorvane" --version
+                RESULT_VARIABLE result OUTPUT_VARIABLE printed TIMEOUT 20)
+if(NOT result EQUAL 0 OR NOT printed MATCHES "^Lorvane ([0-9]+\\.[0-9]+\\.[0-9]+\\.[0-9]+)\n$")
+  message(FATAL_ERROR "lorvane --version gave '${printed}' (${result})")
+endif()
+set(version "${CMAKE_MATCH_1}")
+if(NOT entry MATCHES "\nX-Lorvane-Version=${version}\n")
+  message(FATAL_ERROR "the desktop entry does not name version ${version}:\n${entry}")
+endif()
 find_program(validate desktop-file-validate)
 if(validate)
   execute_process(COMMAND ${validate} "${root}/${DATADIR}/applications/lorvane.desktop"
