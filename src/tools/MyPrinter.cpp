@@ -33,7 +33,9 @@ MyPrinter::Choice MyPrinter::ShowPrintDialog(QWidget* owner, int pageCount) {
     m_printer.setPrintRange(QPrinter::AllPages);
     if (!m_dialogs.ShowPrintDialog(m_printer, owner))
         return {};
-    Choice choice{true, PrintRange::AllPages, 1, pageCount};
+    Choice choice{true, PrintRange::AllPages, 1, pageCount, PrintOutput::Device};
+    if (!m_printer.outputFileName().isEmpty())
+        choice.output = PrintOutput::File;
     switch (m_printer.printRange()) {
         case QPrinter::Selection:
             choice.range = PrintRange::Selection;

@@ -29,6 +29,8 @@ public:
         PrintRange range = PrintRange::AllPages;
         int fromPage = 0;
         int toPage = 0;
+        // The chosen printer writes a file rather than printing.
+        PrintOutput output = PrintOutput::Device;
     };
     Choice ShowPrintDialog(QWidget* owner, int pageCount);
 

@@ -4,7 +4,8 @@
 
 namespace lorvane {
 
-QList<PrintJob> PlanPrintJobs(int count, PrintRange range, int fromPage, int toPage, int mode) {
+QList<PrintJob> PlanPrintJobs(int count, PrintRange range, int fromPage, int toPage, int mode,
+                              PrintOutput output) {
     const bool centred = mode != 0;
     const bool fit = mode == 2;
     if (count > 1 && range == PrintRange::AllPages) {
@@ -17,8 +18,12 @@ QList<PrintJob> PlanPrintJobs(int count, PrintRange range, int fromPage, int toP
         return {PrintJob{{}, true, true, false}};
     QList<PrintJob> jobs;
     // Pages outside the document would name images it does not hold.
-    for (int page = std::max(fromPage, 1); page <= std::min(toPage, count); ++page)
-        jobs.append(PrintJob{{page - 1}, false, centred, fit});
+    for (int page = std::max(fromPage, 1); page <= std::min(toPage, count); ++page) {
+        if (output == PrintOutput::File && !jobs.isEmpty())
+            jobs.last().images.append(page - 1);
+        else
+            jobs.append(PrintJob{{page - 1}, false, centred, fit});
+    }
     return jobs;
 }
 

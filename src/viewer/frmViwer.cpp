@@ -517,7 +517,7 @@ void frmViwer::PrintCurrent(int mode) {
     if (!choice.confirmed)
         return;
     for (const PrintJob& job :
-         PlanPrintJobs(count, choice.range, choice.fromPage, choice.toPage, mode)) {
+         PlanPrintJobs(count, choice.range, choice.fromPage, choice.toPage, mode, choice.output)) {
         QList<QImage> images;
         if (job.activeImage)
             images.append(doc.activeImage());

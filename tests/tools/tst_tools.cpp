@@ -329,23 +329,37 @@ void ToolsTest::printRangeChoosesTheJobs_data() {
     QTest::addColumn<int>("from");
     QTest::addColumn<int>("to");
     QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("toFile");
     QTest::addColumn<Jobs>("jobs");
     QTest::newRow("one page, all pages, top left")
-        << 1 << 0 << 1 << 1 << 0 << Jobs{PrintJob{{0}, false, false, false}};
+        << 1 << 0 << 1 << 1 << 0 << false << Jobs{PrintJob{{0}, false, false, false}};
     QTest::newRow("one page, all pages, fit")
-        << 1 << 0 << 1 << 1 << 2 << Jobs{PrintJob{{0}, false, true, true}};
+        << 1 << 0 << 1 << 1 << 2 << false << Jobs{PrintJob{{0}, false, true, true}};
     QTest::newRow("three pages, all pages: one job")
-        << 3 << 0 << 1 << 3 << 1 << Jobs{PrintJob{{0, 1, 2}, false, true, false}};
+        << 3 << 0 << 1 << 3 << 1 << false << Jobs{PrintJob{{0, 1, 2}, false, true, false}};
     QTest::newRow("three pages, pages 2 to 3: two jobs")
-        << 3 << 2 << 2 << 3 << 2
+        << 3 << 2 << 2 << 3 << 2 << false
         << Jobs{PrintJob{{1}, false, true, true}, PrintJob{{2}, false, true, true}};
     QTest::newRow("selection from top left: centred, own size")
-        << 3 << 1 << 1 << 3 << 0 << Jobs{PrintJob{{}, true, true, false}};
+        << 3 << 1 << 1 << 3 << 0 << false << Jobs{PrintJob{{}, true, true, false}};
     QTest::newRow("selection from fit: centred, own size")
-        << 1 << 1 << 1 << 1 << 2 << Jobs{PrintJob{{}, true, true, false}};
-    QTest::newRow("from above to prints nothing") << 3 << 2 << 3 << 2 << 0 << Jobs{};
+        << 1 << 1 << 1 << 1 << 2 << false << Jobs{PrintJob{{}, true, true, false}};
+    QTest::newRow("from above to prints nothing") << 3 << 2 << 3 << 2 << 0 << false << Jobs{};
     QTest::newRow("pages past the end are left out")
-        << 2 << 2 << 2 << 5 << 0 << Jobs{PrintJob{{1}, false, false, false}};
+        << 2 << 2 << 2 << 5 << 0 << false << Jobs{PrintJob{{1}, false, false, false}};
+    // A file would be written anew by each job and keep only the last page.
+    QTest::newRow("into a file, pages 2 to 4: one job in page order")
+        << 5 << 2 << 2 << 4 << 1 << true << Jobs{PrintJob{{1, 2, 3}, false, true, false}};
+    QTest::newRow("into a file, one page of the range")
+        << 3 << 2 << 3 << 3 << 2 << true << Jobs{PrintJob{{2}, false, true, true}};
+    QTest::newRow("into a file, pages past the end left out")
+        << 2 << 2 << 1 << 5 << 0 << true << Jobs{PrintJob{{0, 1}, false, false, false}};
+    QTest::newRow("into a file, from above to prints nothing")
+        << 3 << 2 << 3 << 2 << 0 << true << Jobs{};
+    QTest::newRow("into a file, all pages: still one job")
+        << 3 << 0 << 1 << 3 << 2 << true << Jobs{PrintJob{{0, 1, 2}, false, true, true}};
+    QTest::newRow("into a file, the selection")
+        << 3 << 1 << 1 << 3 << 2 << true << Jobs{PrintJob{{}, true, true, false}};
 }
 
 void ToolsTest::printRangeChoosesTheJobs() {
@@ -354,8 +368,11 @@ void ToolsTest::printRangeChoosesTheJobs() {
     QFETCH(int, from);
     QFETCH(int, to);
     QFETCH(int, mode);
+    QFETCH(bool, toFile);
     QFETCH(Jobs, jobs);
-    QCOMPARE(PlanPrintJobs(count, static_cast<PrintRange>(range), from, to, mode), jobs);
+    QCOMPARE(PlanPrintJobs(count, static_cast<PrintRange>(range), from, to, mode,
+                           toFile ? PrintOutput::File : PrintOutput::Device),
+             jobs);
 }
 
 void ToolsTest::placementOnThePage_data() {

@@ -163,6 +163,7 @@ private Q_SLOTS:
     void cancelledPrintPrintsNothing();
     void multiPageImagePrintsTheChosenRange_data();
     void multiPageImagePrintsTheChosenRange();
+    void printChoiceTellsAFileFromAPrinter();
 
 private:
     QString writeImage(const QString& name, QSize size, const char* format = nullptr);
@@ -973,20 +974,22 @@ void ViewerCommandsTest::contextMenuSetsTheShownImageAsWallpaper() {
 
 void ViewerCommandsTest::multiPageImagePrintsTheChosenRange_data() {
     // A TIFF of three pages: 2 x 1, 1 x 2 and 1 x 1 inches at 96 dots per inch. Expected boxes
-    // are at 50 dots per inch on A4 (413 x 585) with margins of 19.7 dots, for the last job.
+    // are at 50 dots per inch on A4 (413 x 585) with margins of 19.7 dots, one per page of the
+    // file written.
     QTest::addColumn<QString>("placement");
     QTest::addColumn<int>("range");
     QTest::addColumn<int>("from");
     QTest::addColumn<int>("to");
     QTest::addColumn<QList<int>>("jobPages");
-    QTest::addColumn<QList<QRectF>>("lastJobBoxes");
+    QTest::addColumn<QList<QRectF>>("pageBoxes");
     QTest::newRow("all pages, centred: one job of three pages")
         << "Centered" << int(QPrinter::AllPages) << 0 << 0 << QList<int>{3}
         << QList<QRectF>{QRectF(156.7, 267.3, 100, 50), QRectF(181.7, 242.3, 50, 100),
                          QRectF(181.7, 267.3, 50, 50)};
-    QTest::newRow("pages 2 to 3, fit: a job per page, the last is page 3")
-        << "Fit To Page" << int(QPrinter::PageRange) << 2 << 3 << QList<int>{1, 1}
-        << QList<QRectF>{QRectF(19.7, 105.5, 373.9, 373.9)};
+    // Into a file the range is one job: a job per page would leave only the last page.
+    QTest::newRow("pages 2 to 3 into a file, fit: one job of both pages in order")
+        << "Fit To Page" << int(QPrinter::PageRange) << 2 << 3 << QList<int>{2}
+        << QList<QRectF>{QRectF(70.4, 19.7, 272.6, 545.2), QRectF(19.7, 105.5, 373.9, 373.9)};
     QTest::newRow("selection from top left: the shown page, centred at its own size")
         << "Top Left" << int(QPrinter::Selection) << 0 << 0 << QList<int>{1}
         << QList<QRectF>{QRectF(156.7, 267.3, 100, 50)};
@@ -998,7 +1001,7 @@ void ViewerCommandsTest::multiPageImagePrintsTheChosenRange() {
     QFETCH(int, from);
     QFETCH(int, to);
     QFETCH(QList<int>, jobPages);
-    QFETCH(QList<QRectF>, lastJobBoxes);
+    QFETCH(QList<QRectF>, pageBoxes);
     const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
     if (pdftoppm.isEmpty())
         QSKIP("pdftoppm (poppler-utils) is not installed");
@@ -1033,12 +1036,25 @@ void ViewerCommandsTest::multiPageImagePrintsTheChosenRange() {
         pages.append(job.pages);
     }
     QCOMPARE(pages, jobPages);
-    // Each job writes the same file anew, so the file holds the last job.
     const QList<QRect> boxes =
         PrintedBoxes(pdftoppm, dialogs.pdf, m_dir->filePath(QStringLiteral("page")));
-    QCOMPARE(boxes.size(), lastJobBoxes.size());
+    QVERIFY2(boxes.size() == pageBoxes.size(), qPrintable(Describe(boxes)));
     for (qsizetype i = 0; i < boxes.size(); ++i)
-        QVERIFY2(Near(boxes.at(i), lastJobBoxes.at(i)), qPrintable(Describe(boxes)));
+        QVERIFY2(Near(boxes.at(i), pageBoxes.at(i)), qPrintable(Describe(boxes)));
+}
+
+void ViewerCommandsTest::printChoiceTellsAFileFromAPrinter() {
+    ScriptedPrintDialogs dialogs;
+    MyPrinter printer(dialogs);
+    dialogs.pdf = m_dir->filePath(QStringLiteral("out.pdf"));
+    const MyPrinter::Choice toFile = printer.ShowPrintDialog(nullptr, 3);
+    QVERIFY(toFile.confirmed);
+    QCOMPARE(toFile.output, PrintOutput::File);
+    // No file name: the printer prints, a job per page of a range.
+    dialogs.pdf.clear();
+    const MyPrinter::Choice toPrinter = printer.ShowPrintDialog(nullptr, 3);
+    QVERIFY(toPrinter.confirmed);
+    QCOMPARE(toPrinter.output, PrintOutput::Device);
 }
 
 QTEST_MAIN(ViewerCommandsTest)
