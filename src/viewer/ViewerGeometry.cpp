@@ -1,5 +1,6 @@
 #include "viewer/ViewerGeometry.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace lorvane {
@@ -39,12 +40,18 @@ ImageWindowPlan PlanWindowForImage(QSize imagePixels, TwipsPerPixel tpp, int too
     return plan;
 }
 
-double FitZoom(QSize imagePixels, TwipsPerPixel tpp, QSize windowOuterTwips, double currentZoom) {
+double FitZoom(QSize imagePixels, TwipsPerPixel tpp, QSize windowOuterTwips, QSize imageAreaPixels,
+               double currentZoom) {
     const double widthTwips = imagePixels.width() * tpp.x;
     const double heightTwips = imagePixels.height() * tpp.y;
-    if (widthTwips > windowOuterTwips.width() && heightTwips > windowOuterTwips.height())
-        return windowOuterTwips.width() / widthTwips;
-    return currentZoom;
+    if (!(widthTwips > windowOuterTwips.width() && heightTwips > windowOuterTwips.height()))
+        return currentZoom;
+    if (imageAreaPixels.isEmpty())
+        return currentZoom;
+    // Dividing by the width alone fitted only screens of the image's own shape: a 4:3 photo on
+    // a 16:9 screen came out taller than the screen.
+    return std::min(double(imageAreaPixels.width()) / imagePixels.width(),
+                    double(imageAreaPixels.height()) / imagePixels.height());
 }
 
 double ZoomInStep(double zoom) {
@@ -69,6 +76,17 @@ ViewerLayout LayoutForWindow(QSize windowOuterTwips, int toolbarHeight) {
     layout.imageAreaHeight = windowOuterTwips.height() - toolbarHeight - kLayoutReservedHeight;
     layout.toolbarWidth = windowOuterTwips.width();
     return layout;
+}
+
+QSize ImageAreaPixels(QSize windowOuterTwips, QSize clientPixels, int toolbarHeight,
+                      TwipsPerPixel tpp) {
+    const ViewerLayout layout = LayoutForWindow(windowOuterTwips, toolbarHeight);
+    const int top = static_cast<int>(kImageAreaTop / tpp.y);
+    const int width =
+        std::min(static_cast<int>(layout.imageAreaWidth / tpp.x), clientPixels.width());
+    const int height = std::max(
+        0, std::min(static_cast<int>(layout.imageAreaHeight / tpp.y), clientPixels.height() - top));
+    return QSize(std::max(0, width), height);
 }
 
 }  // namespace lorvane

@@ -44,9 +44,12 @@ struct ImageWindowPlan {
 ImageWindowPlan PlanWindowForImage(QSize imagePixels, TwipsPerPixel tpp, int toolbarHeight,
                                    WindowShowState state, QSize screenTwips);
 
-// A large image is scaled to the window: when it is wider AND higher than the window (outer size,
-// twips) the zoom becomes window width / image width; otherwise `currentZoom` stays.
-double FitZoom(QSize imagePixels, TwipsPerPixel tpp, QSize windowOuterTwips, double currentZoom);
+// A large image is shown whole: when it is wider AND higher than the window (outer size, twips)
+// the zoom becomes the smaller of the image area's two ratios (area / image, width and height),
+// so that no side is cut off whatever the screen's shape. Otherwise, or while the area is
+// empty, `currentZoom` stays.
+double FitZoom(QSize imagePixels, TwipsPerPixel tpp, QSize windowOuterTwips, QSize imageAreaPixels,
+               double currentZoom);
 
 // One zoom step, or the same zoom when the limit was already passed. The limits are tested
 // before the step, so the last step may pass them.
@@ -65,5 +68,10 @@ struct ViewerLayout {
     int toolbarWidth = 0;
 };
 ViewerLayout LayoutForWindow(QSize windowOuterTwips, int toolbarHeight);
+
+// Where the layout puts the image area, in pixels: the size of LayoutForWindow, kept inside the
+// client area below the area's fixed top (past it the status bar would cover the image).
+QSize ImageAreaPixels(QSize windowOuterTwips, QSize clientPixels, int toolbarHeight,
+                      TwipsPerPixel tpp);
 
 }  // namespace lorvane

@@ -388,12 +388,29 @@ void frmViwer::fitLargeImage() {
     const ImageDocument& doc = m_imgX->document();
     if (doc.isEmpty())
         return;
-    const QSize outer =
-        m_isFullScreen ? (screen() ? screen()->geometry().size() : size()) : frameGeometry().size();
+    // The window may not be laid out for its new size yet (it is sized while hidden, or full
+    // screen is entered after the fit), so the image area is worked out from the size it is
+    // getting: in full screen the screen with no bars, otherwise the window less its menu and
+    // status bars.
+    QSize outer;
+    QSize client;
+    if (m_isFullScreen) {
+        outer = screen() ? screen()->geometry().size() : size();
+        client = outer;
+    } else {
+        outer = frameGeometry().size();
+        client = size();
+        if (!menuBar()->isHidden())
+            client.rheight() -= menuBar()->sizeHint().height();
+        if (!statusBar()->isHidden())
+            client.rheight() -= statusBar()->sizeHint().height();
+    }
     const TwipsPerPixel tpp = twipsPerPixel();
     const QSize outerTwips(static_cast<int>(std::lround(outer.width() * tpp.x)),
                            static_cast<int>(std::lround(outer.height() * tpp.y)));
-    const double zoom = FitZoom(QSize(doc.Width(), doc.Height()), tpp, outerTwips, m_imgX->zoom());
+    const QSize area = ImageAreaPixels(outerTwips, client, toolbarHeightTwips(), tpp);
+    const double zoom =
+        FitZoom(QSize(doc.Width(), doc.Height()), tpp, outerTwips, area, m_imgX->zoom());
     if (zoom != m_imgX->zoom())
         m_imgX->setZoom(zoom);
 }
@@ -800,11 +817,8 @@ void frmViwer::layoutChildren() {
     const TwipsPerPixel tpp = twipsPerPixel();
     const ViewerLayout layout = LayoutForWindow(outerSizeTwips(), toolbarHeightTwips());
     const int top = static_cast<int>(kImageAreaTop / tpp.y);
-    // The area never reaches past the client area, where the status bar would cover it.
-    const int width = std::min(static_cast<int>(layout.imageAreaWidth / tpp.x), m_client->width());
-    const int height = std::max(
-        0, std::min(static_cast<int>(layout.imageAreaHeight / tpp.y), m_client->height() - top));
-    m_imgX->setGeometry(0, top, width, height);
+    m_imgX->setGeometry(QRect(QPoint(0, top), ImageAreaPixels(outerSizeTwips(), m_client->size(),
+                                                              toolbarHeightTwips(), tpp)));
     m_toolbar->setGeometry(0, 0, static_cast<int>(layout.toolbarWidth / tpp.x),
                            static_cast<int>(kToolbarHeight / tpp.y) + 2);
     m_menuContainer->setGeometry(0, 0, m_client->width(),

@@ -17,6 +17,9 @@ private Q_SLOTS:
     void minimisedOrMaximisedWindowIsNotResized();
     void largeImageIsFittedOnlyWhenBothSidesOverflow_data();
     void largeImageIsFittedOnlyWhenBothSidesOverflow();
+    void fitKeepsTheZoomWhileTheAreaIsEmpty();
+    void imageAreaStaysInsideTheClientArea_data();
+    void imageAreaStaysInsideTheClientArea();
     void zoomStepsStopPastTheirLimits_data();
     void zoomStepsStopPastTheirLimits();
     void zoomInThenOutIsNotTheStartingZoom();
@@ -78,18 +81,67 @@ void ViewerLogicTest::minimisedOrMaximisedWindowIsNotResized() {
 }
 
 void ViewerLogicTest::largeImageIsFittedOnlyWhenBothSidesOverflow_data() {
+    // Window and area as the layout gives them in full screen at 96 DPI: the area is the screen
+    // less the bar and the strips above and below it.
     QTest::addColumn<QSize>("image");
+    QTest::addColumn<QSize>("screen");  // pixels
     QTest::addColumn<double>("expected");
-    QTest::newRow("both overflow: fit to width") << QSize(4000, 3000) << 28800.0 / 60000.0;
-    QTest::newRow("only the width overflows") << QSize(4000, 100) << 0.7;
-    QTest::newRow("only the height overflows") << QSize(100, 4000) << 0.7;
-    QTest::newRow("fits") << QSize(800, 600) << 0.7;
+    const QSize wide(1920, 1080);
+    const QSize square(1280, 1024);
+    QTest::newRow("4:3 photo on a 16:9 screen: fit by height")
+        << QSize(4000, 3000) << wide << 1007.0 / 3000;
+    QTest::newRow("3:2 photo on a 16:9 screen: fit by height")
+        << QSize(6000, 4000) << wide << 1007.0 / 4000;
+    QTest::newRow("panorama on a 16:9 screen: fit by width")
+        << QSize(8000, 2000) << wide << 1920.0 / 8000;
+    QTest::newRow("portrait photo: fit by height") << QSize(3000, 4000) << wide << 1007.0 / 4000;
+    QTest::newRow("2:1 photo on a 5:4 screen: fit by width")
+        << QSize(4000, 2000) << square << 1280.0 / 4000;
+    QTest::newRow("only the width overflows keeps the zoom") << QSize(4000, 100) << wide << 0.7;
+    QTest::newRow("only the height overflows keeps the zoom") << QSize(100, 4000) << wide << 0.7;
+    QTest::newRow("larger than the area but not the window keeps the zoom")
+        << QSize(1900, 1050) << wide << 0.7;
+    QTest::newRow("fits") << QSize(800, 600) << wide << 0.7;
 }
 
 void ViewerLogicTest::largeImageIsFittedOnlyWhenBothSidesOverflow() {
     QFETCH(QSize, image);
+    QFETCH(QSize, screen);
     QFETCH(double, expected);
-    QCOMPARE(FitZoom(image, {}, QSize(28800, 16200), 0.7), expected);
+    const TwipsPerPixel tpp;
+    const QSize outerTwips(screen.width() * 15, screen.height() * 15);
+    const QSize area = ImageAreaPixels(outerTwips, screen, viewerDesign::kToolbarHeight, tpp);
+    const double zoom = FitZoom(image, tpp, outerTwips, area, 0.7);
+    QCOMPARE(zoom, expected);
+    // Fitted, the whole image lies inside the area and touches it on one side.
+    if (zoom != 0.7) {
+        const QSize shown(int(std::lround(image.width() * zoom)),
+                          int(std::lround(image.height() * zoom)));
+        QVERIFY(shown.width() <= area.width() && shown.height() <= area.height());
+        QVERIFY(shown.width() == area.width() || shown.height() == area.height());
+    }
+}
+
+void ViewerLogicTest::fitKeepsTheZoomWhileTheAreaIsEmpty() {
+    QCOMPARE(FitZoom(QSize(4000, 3000), {}, QSize(6000, 1000), QSize(400, 0), 1.0), 1.0);
+}
+
+void ViewerLogicTest::imageAreaStaysInsideTheClientArea_data() {
+    QTest::addColumn<QSize>("outer");   // twips
+    QTest::addColumn<QSize>("client");  // pixels
+    QTest::addColumn<QSize>("area");    // pixels
+    QTest::newRow("full screen: the layout's height")
+        << QSize(28800, 16200) << QSize(1920, 1080) << QSize(1920, (16200 - 495 - 600) / 15);
+    QTest::newRow("window: the status bar's top is the limit")
+        << QSize(9000, 10000) << QSize(596, 560) << QSize(596, 560 - 38);
+    QTest::newRow("too low for any area") << QSize(9000, 900) << QSize(600, 20) << QSize(600, 0);
+}
+
+void ViewerLogicTest::imageAreaStaysInsideTheClientArea() {
+    QFETCH(QSize, outer);
+    QFETCH(QSize, client);
+    QFETCH(QSize, area);
+    QCOMPARE(ImageAreaPixels(outer, client, viewerDesign::kToolbarHeight, {}), area);
 }
 
 void ViewerLogicTest::zoomStepsStopPastTheirLimits_data() {
