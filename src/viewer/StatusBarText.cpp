@@ -4,6 +4,8 @@
 #include <cmath>
 
 #include "explorer/ExtensionLists.h"
+#include "viewer/ViewerGeometry.h"
+#include "viewer/ViewerLogic.h"
 
 namespace lorvane {
 
@@ -40,10 +42,35 @@ QString FormatZoomPercent(double zoom) {
     return number + QStringLiteral(" %");
 }
 
+QString FormatPosition(int position, int count) {
+    return QStringLiteral("%1/%2").arg(position).arg(count);
+}
+
+QString FormatPixelFormat(int width, int height, int bitsPerPixel, const QString& extension) {
+    return QStringLiteral("%1x%2x%3b %4").arg(width).arg(height).arg(bitsPerPixel).arg(extension);
+}
+
+QStringList WidestStatusTexts(int panel, int listCount) {
+    switch (panel) {
+        case 1:
+            return {FormatPosition(listCount, listCount)};
+        case 3:
+            return {FormatFileSize(1023), FormatFileSize(1023.9 * 1024),
+                    FormatFileSize(99999.9 * 1048576)};
+        case 4:
+            return {FormatPixelFormat(65535, 65535, 64, QStringLiteral("WBMP")),
+                    FormatPixelFormat(65535, 65535, 64, QStringLiteral("wbmp"))};
+        case 5:
+            return {FormatZoomPercent(ZoomInStep(16.0))};
+        default:
+            return {};
+    }
+}
+
 bool FillStatusPanels(const StatusBarInput& input, QStringList& panels, FileLengthReader lengthOf) {
     while (panels.size() < 5)
         panels.append(QString());
-    panels[0] = QStringLiteral("%1/%2").arg(input.position).arg(input.count);
+    panels[0] = FormatPosition(input.position, input.count);
 
     const QString extension = ExtensionOf(input.path).toLower();
     if (QStringLiteral("ico dib").contains(extension)) {
@@ -59,11 +86,8 @@ bool FillStatusPanels(const StatusBarInput& input, QStringList& panels, FileLeng
         if (length < 0)
             return false;
         panels[2] = FormatFileSize(static_cast<double>(length));
-        panels[3] = QStringLiteral("%1x%2x%3b %4")
-                        .arg(input.width)
-                        .arg(input.height)
-                        .arg(input.bitsPerPixel)
-                        .arg(ExtensionOf(input.decodedFileName));
+        panels[3] = FormatPixelFormat(input.width, input.height, input.bitsPerPixel,
+                                      ExtensionOf(input.decodedFileName));
     }
     panels[4] = FormatZoomPercent(input.zoom);
     return true;

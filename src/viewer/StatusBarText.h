@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "viewer/ViewerLogic.h"
+
 namespace lorvane {
 
 // Texts of the viewer's five status panels.
@@ -13,6 +15,18 @@ QString FormatFileSize(double bytes);
 
 // Zoom as a whole percentage followed by " %"; below 0.5 % the number is empty (" %").
 QString FormatZoomPercent(double zoom);
+
+// "3/12"
+QString FormatPosition(int position, int count);
+// "800x600x24b jpg"
+QString FormatPixelFormat(int width, int height, int bitsPerPixel, const QString& extension);
+
+// The widest texts status panel `panel` (1 to 5) shows, to size it by, so that no text is ever
+// cut ("1023 Byte" for "1023 Bytes" in the smallest window): the last position of a list of
+// `listCount` images, the longest size of each unit, the largest image and depth with a wide
+// extension, the largest zoom the steps reach. Panel 2, the file name, has none: it takes the
+// room left over.
+QStringList WidestStatusTexts(int panel, int listCount = kMaxImageListPosition + 1);
 
 struct StatusBarInput {
     int position = 0;  // 1-based

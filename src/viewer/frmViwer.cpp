@@ -44,6 +44,7 @@ using namespace viewerDesign;
 namespace {
 
 constexpr int kPanelCount = 5;
+constexpr int kNamePanelMinimumWidth = 60;
 
 qint64 fileLength(const QString& path) {
     const QFileInfo info(path);
@@ -118,6 +119,7 @@ frmViwer::frmViwer(Registry& registry, Prompts& prompts, Skin* skin, ViewerHost&
         m_skin->SkinTopWindow(this);
         m_skin->SkinControlWindow(QStringLiteral("StatusBar"), statusBar());
         m_skin->SkinControlWindow(QStringLiteral("Toolbar"), m_menuContainer);
+        fitStatusPanels();
     }
     LoadSettings();
     m_imagePaths.clear();
@@ -251,15 +253,39 @@ void frmViwer::buildToolbar() {
 void frmViwer::buildStatusBar() {
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
     statusBar()->setSizeGripEnabled(true);
-    const int stretches[kPanelCount] = {0, 3, 0, 1, 0};
-    const int minimumWidths[kPanelCount] = {70, 160, 80, 150, 60};
+    // The file name takes the room the others leave.
+    const int stretches[kPanelCount] = {0, 1, 0, 0, 0};
     for (int i = 0; i < kPanelCount; ++i) {
         auto* panel = new QLabel(statusBar());
         panel->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
-        panel->setMinimumWidth(minimumWidths[i]);
         panel->setTextInteractionFlags(Qt::NoTextInteraction);
         statusBar()->addPermanentWidget(panel, stretches[i]);
         m_panels.append(panel);
+    }
+    // A long name is cut rather than widening the window.
+    m_panels[1]->setMinimumWidth(kNamePanelMinimumWidth);
+    fitStatusPanels();
+}
+
+void frmViwer::fitStatusPanels() {
+    // The position panel is sized for the list shown, so that a short list leaves its room to
+    // the name.
+    m_fittedCount = std::max(1, static_cast<int>(m_imagePaths.size()));
+    // Measured on the panel itself, so that the skin's font and padding count.
+    for (int i = 0; i < kPanelCount; ++i) {
+        QLabel* panel = m_panels.at(i);
+        const QStringList widest = WidestStatusTexts(i + 1, m_fittedCount);
+        if (widest.isEmpty())
+            continue;
+        panel->ensurePolished();
+        const QString shown = panel->text();
+        int width = 0;
+        for (const QString& text : widest) {
+            panel->setText(text);
+            width = std::max(width, panel->sizeHint().width());
+        }
+        panel->setText(shown);
+        panel->setMinimumWidth(width);
     }
 }
 
@@ -867,6 +893,7 @@ void frmViwer::leaveFullScreen() {
         m_skin->SkinTopWindow(this);
         m_skin->SkinControlWindow(QStringLiteral("StatusBar"), statusBar());
         m_skin->SkinControlWindow(QStringLiteral("Toolbar"), m_menuContainer);
+        fitStatusPanels();
     }
     setWindowTitle(QString());
     menuBar()->show();
@@ -903,6 +930,8 @@ void frmViwer::UpdateStatusBar() {
     input.height = doc.Height();
     input.bitsPerPixel = doc.BitsPerPixel();
     input.zoom = m_imgX->zoom();
+    if (input.count != m_fittedCount)
+        fitStatusPanels();
     QStringList panels = statusPanels();
     FillStatusPanels(input, panels, &fileLength);
     for (int i = 0; i < kPanelCount; ++i)

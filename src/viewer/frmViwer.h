@@ -139,6 +139,8 @@ private:
     void buildMenus();
     void buildToolbar();
     void buildStatusBar();
+    // Each panel as wide as the widest text it shows; again whenever the skin is applied.
+    void fitStatusPanels();
     LoadResult loadIntoControl(const QString& path);
     void reportLoadFailure(const QString& path, const QString& reason);
     void prefetchNeighbours();
@@ -173,6 +175,7 @@ private:
     int m_currentIndex = 0;
     bool m_isFullScreen = false;
     bool m_bCommand = false;
+    int m_fittedCount = 0;  // the list length the status panels are sized for
     QRect m_savedGeometry;
     bool m_fullScreenShown = false;  // the window is presented full screen now
 

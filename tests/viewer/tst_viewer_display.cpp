@@ -41,6 +41,24 @@ struct QuietHost : ViewerHost {
     void endProgram() override {}
 };
 
+// One PNG chunk: length, type, data and the CRC-32 of type and data.
+QByteArray PngChunk(const char* type, const QByteArray& data) {
+    QByteArray body = QByteArray(type) + data;
+    quint32 crc = 0xffffffffu;
+    for (const char byte : std::as_const(body)) {
+        crc ^= quint8(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+    }
+    crc ^= 0xffffffffu;
+    QByteArray chunk;
+    QDataStream out(&chunk, QIODevice::WriteOnly);
+    out << quint32(data.size());
+    out.writeRawData(body.constData(), int(body.size()));
+    out << crc;
+    return chunk;
+}
+
 }  // namespace
 
 // What the viewer window shows of an image: the fit of a large one, the wheel, the status bar's
@@ -54,6 +72,8 @@ private Q_SLOTS:
 
     void largePhotoIsShownWhole_data();
     void largePhotoIsShownWhole();
+    void statusPanelsShowTheirWholeTextInTheSmallestWindow();
+    void widestStatusTextsAreTheWidestShown();
 
 private:
     QString writeImage(const QString& name, QSize size);
@@ -144,6 +164,108 @@ void ViewerDisplayTest::largePhotoIsShownWhole() {
                             .arg(area.height())));
     // Seen whole, there is nothing to pan.
     QCOMPARE(viewer().imgX().mouseTool(), int(ImgX::MouseFit));
+}
+
+void ViewerDisplayTest::statusPanelsShowTheirWholeTextInTheSmallestWindow() {
+    // The skin's padding is what made "1023 Bytes" too wide for its panel.
+    Skin skin;
+    QVERIFY(skin.OpenSkinFile(QStringLiteral(LORVANE_RESOURCES_DIR "/LorvaneMain.skn")));
+    storeSetting(QStringLiteral("FullScreen"), QStringLiteral("0"));
+    // A 10 x 10 PNG of exactly 1023 bytes, filled up with an uncompressed text chunk: the
+    // smallest window, and the longest text in bytes.
+    const QString path = m_dir->filePath(QStringLiteral("tiny.png"));
+    QImage image(10, 10, QImage::Format_RGB32);
+    image.fill(Qt::darkGreen);
+    QByteArray png;
+    {
+        QBuffer buffer(&png);
+        QVERIFY(buffer.open(QIODevice::WriteOnly));
+        QVERIFY(image.save(&buffer, "png"));
+    }
+    const qsizetype header = 8 + 25;  // signature and IHDR: the text goes right after them
+    const QByteArray padding =
+        "pad" + QByteArray(1, '\0') + QByteArray(int(1023 - png.size() - 12 - 4), 'x');
+    png.insert(header, PngChunk("tEXt", padding));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(png);
+    file.close();
+    QCOMPARE(QFileInfo(path).size(), 1023);
+    int index = 0;
+    viewer(&skin).ViewImage({path}, index);
+    QCOMPARE(viewer().statusPanels().at(2), QStringLiteral("1023 Bytes"));
+    QTRY_VERIFY_WITH_TIMEOUT(viewer().isVisible(), 2000);
+    QCoreApplication::processEvents();
+
+    // Each panel is as wide as its text needs: first the texts shown, then the widest it shows.
+    const QList<QLabel*> panels = viewer().statusBar()->findChildren<QLabel*>();
+    QCOMPARE(panels.size(), 5);
+    const auto check = [](QLabel* panel, int number, const QString& text) {
+        const QString shownText = panel->text();
+        panel->setText(text);
+        const int needed = panel->sizeHint().width();
+        panel->setText(shownText);
+        return panel->width() >= needed ? QString()
+                                        : QStringLiteral("panel %1 is %2 wide, \"%3\" needs %4")
+                                              .arg(number)
+                                              .arg(panel->width())
+                                              .arg(text)
+                                              .arg(needed);
+    };
+    for (bool widest : {false, true}) {
+        for (QLabel* panel : panels) {
+            const int number = panel->objectName().mid(5).toInt();
+            if (number == 2)
+                continue;  // the name takes what is left
+            const QStringList texts =
+                widest ? WidestStatusTexts(number, int(viewer().ImagePaths().size()))
+                       : QStringList{panel->text()};
+            for (const QString& text : texts) {
+                const QString complaint = check(panel, number, text);
+                QVERIFY2(complaint.isEmpty(), qPrintable(complaint));
+            }
+        }
+    }
+}
+
+void ViewerDisplayTest::widestStatusTextsAreTheWidestShown() {
+    // Every text a panel shows is measured against the panel's widest texts, in the fonts the
+    // panels may get.
+    const QList<QFont> fonts = {QApplication::font(),
+                                QFontDatabase::systemFont(QFontDatabase::FixedFont)};
+    const auto widest = [](const QFontMetrics& metrics, int panel, int count = 32768) {
+        int width = 0;
+        for (const QString& text : WidestStatusTexts(panel, count))
+            width = std::max(width, metrics.horizontalAdvance(text));
+        return width;
+    };
+    for (const QFont& font : fonts) {
+        const QFontMetrics metrics(font);
+        for (int count : {1, 9, 10, 99, 100, 999, 1000, 9999, 10000, 32767, 32768}) {
+            const int positions = widest(metrics, 1, count);
+            for (int position : {1, count / 3 + 1, count / 2 + 1, count - 1, count})
+                QVERIFY(metrics.horizontalAdvance(FormatPosition(std::max(1, position), count)) <=
+                        positions);
+        }
+        const int sizes = widest(metrics, 3);
+        for (double bytes = 0; bytes < 1e11; bytes = bytes * 1.37 + 1) {
+            const QString text = FormatFileSize(bytes);
+            QVERIFY2(metrics.horizontalAdvance(text) <= sizes, qPrintable(text));
+        }
+        for (double bytes : {1023.0, 1048575.0, 1048576.0, 1073741823.0})
+            QVERIFY(metrics.horizontalAdvance(FormatFileSize(bytes)) <= sizes);
+        const int formats = widest(metrics, 4);
+        for (const char* extension : {"jpg", "JPEG", "tif", "TIFF", "wbmp", "WBMP", "psd", "pcx"})
+            for (int bits : {1, 8, 24, 32, 48, 64})
+                QVERIFY(metrics.horizontalAdvance(FormatPixelFormat(
+                            40000, 30000, bits, QLatin1String(extension))) <= formats);
+        // Every zoom the steps reach from 100 %, in and out.
+        const int zooms = widest(metrics, 5);
+        for (double zoom = 1.0; ZoomInStep(zoom) != zoom; zoom = ZoomInStep(zoom))
+            QVERIFY(metrics.horizontalAdvance(FormatZoomPercent(ZoomInStep(zoom))) <= zooms);
+        for (double zoom = 1.0; ZoomOutStep(zoom) != zoom; zoom = ZoomOutStep(zoom))
+            QVERIFY(metrics.horizontalAdvance(FormatZoomPercent(ZoomOutStep(zoom))) <= zooms);
+    }
 }
 
 QTEST_MAIN(ViewerDisplayTest)
