@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include <cmath>
 
@@ -327,6 +328,11 @@ void ImgX::mouseReleaseEvent(QMouseEvent* event) {
 
 void ImgX::mouseDoubleClickEvent(QMouseEvent* event) {
     Q_EMIT DblClick();
+    event->accept();
+}
+
+void ImgX::wheelEvent(QWheelEvent* event) {
+    Q_EMIT MouseWheel(event->angleDelta(), event->modifiers());
     event->accept();
 }
 

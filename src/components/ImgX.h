@@ -60,6 +60,9 @@ Q_SIGNALS:
     void DblClick();
     // key is a Qt::Key; the control does not act on keys itself.
     void KeyDown(int key, Qt::KeyboardModifiers modifiers);
+    // A turn of the wheel over the control, angleDelta as QWheelEvent gives it; the control does
+    // not act on it itself.
+    void MouseWheel(QPoint angleDelta, Qt::KeyboardModifiers modifiers);
     // x, y in pixels relative to the control.
     void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
     // After the image, its zoom or the control's size changed.
@@ -78,6 +81,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;

@@ -52,4 +52,38 @@ QString ViewerTitle(const QString& path) {
            QString::number(LORVANE_VERSION_MINOR);
 }
 
+namespace {
+
+// Whole units out of `rest` plus `delta` (units of `unit`), keeping what is left over. A turn
+// the other way starts afresh, so that a leftover never cancels the first notch back.
+int takeWhole(int& rest, int delta, int unit) {
+    if ((rest > 0 && delta < 0) || (rest < 0 && delta > 0))
+        rest = 0;
+    rest += delta;
+    const int whole = rest / unit;
+    rest -= whole * unit;
+    return whole;
+}
+
+}  // namespace
+
+WheelCommand WheelMapper::map(QPoint angleDelta, bool control, bool shift,
+                              bool imageLargerThanWindow) {
+    WheelCommand command;
+    if (control) {
+        const int delta = angleDelta.y() != 0 ? angleDelta.y() : angleDelta.x();
+        command.zoomSteps = takeWhole(m_zoomRest, delta, kNotch);
+        return command;
+    }
+    if (!imageLargerThanWindow)
+        return command;
+    QPoint delta = angleDelta;
+    if (shift && delta.x() == 0)
+        delta = QPoint(delta.y(), 0);
+    // Turning the wheel away from the user shows what lies above (or to the left).
+    command.scrollX = -takeWhole(m_scrollRest.rx(), delta.x() * kPixelsPerNotch, kNotch);
+    command.scrollY = -takeWhole(m_scrollRest.ry(), delta.y() * kPixelsPerNotch, kNotch);
+    return command;
+}
+
 }  // namespace lorvane

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPoint>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -22,7 +23,36 @@ std::optional<int> PreviousImageIndex(const QStringList& paths, int current);
 // nothing, so the delay and its setting keep their values.
 std::optional<int> ParseSlideShowDelay(const QString& text);
 
-// "photo.jpg- Lorvane 1.0"
+// "photo.jpg- Lorvane 1.1": the file name and the major and minor version.
 QString ViewerTitle(const QString& path);
+
+// What the mouse wheel asks of the viewer: pixels to add to the image's scroll offsets, and zoom
+// steps (ZoomIn for each step above 0, ZoomOut for each below), taken through ZoomIn and ZoomOut
+// so that they keep to the same limits as the keys.
+struct WheelCommand {
+    int scrollX = 0;
+    int scrollY = 0;
+    int zoomSteps = 0;
+    bool operator==(const WheelCommand&) const = default;
+};
+
+// Turns wheel movements into viewer commands. Deltas are in eighths of a degree, 120 to a notch,
+// as QWheelEvent::angleDelta gives them; high-resolution wheels and touchpads send parts of a
+// notch, which are added up so that slow turns are not lost.
+// - Ctrl+wheel zooms one step per notch: away from the user in, towards the user out.
+// - Otherwise the wheel scrolls an image larger than the window (mouse mode 2), a notch
+//   moving it kPixelsPerNotch: up and down, sideways with Shift or a sideways wheel. Over an
+//   image that fits it does nothing.
+class WheelMapper {
+public:
+    static constexpr int kNotch = 120;
+    static constexpr int kPixelsPerNotch = 60;  // three lines of 20, as scroll areas move
+
+    WheelCommand map(QPoint angleDelta, bool control, bool shift, bool imageLargerThanWindow);
+
+private:
+    int m_zoomRest = 0;
+    QPoint m_scrollRest;
+};
 
 }  // namespace lorvane

@@ -94,6 +94,7 @@ frmViwer::frmViwer(Registry& registry, Prompts& prompts, Skin* skin, ViewerHost&
     connect(m_imgX, &ImgX::KeyDown, this,
             [this](int key, Qt::KeyboardModifiers modifiers) { handleKey(key, modifiers); });
     connect(m_imgX, &ImgX::DblClick, this, &frmViwer::ReturnToBrowser);
+    connect(m_imgX, &ImgX::MouseWheel, this, &frmViwer::handleWheel);
     connect(m_imgX, &ImgX::MouseDown, this,
             [this](Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y) {
                 if (button == Qt::RightButton)
@@ -1005,6 +1006,20 @@ void frmViwer::handleKey(int key, Qt::KeyboardModifiers modifiers) {
         default:
             break;
     }
+}
+
+void frmViwer::handleWheel(QPoint angleDelta, Qt::KeyboardModifiers modifiers) {
+    const WheelCommand command =
+        m_wheel.map(angleDelta, modifiers.testFlag(Qt::ControlModifier),
+                    modifiers.testFlag(Qt::ShiftModifier), m_imgX->mouseTool() == ImgX::MouseHand);
+    for (int step = 0; step < command.zoomSteps; ++step)
+        ZoomIn();
+    for (int step = 0; step > command.zoomSteps; --step)
+        ZoomOut();
+    if (command.scrollX != 0)
+        m_imgX->setScrollX(m_imgX->scrollX() + command.scrollX);
+    if (command.scrollY != 0)
+        m_imgX->setScrollY(m_imgX->scrollY() + command.scrollY);
 }
 
 void frmViwer::showContextMenu(int x, int y) {

@@ -8,6 +8,7 @@
 #include "components/DecodeCache.h"
 #include "components/ImageDocument.h"
 #include "viewer/ViewerGeometry.h"
+#include "viewer/ViewerLogic.h"
 
 class QAction;
 class QFrame;
@@ -126,6 +127,8 @@ public:
 
     // The one key handler, for keys of the window and of the image area.
     void handleKey(int key, Qt::KeyboardModifiers modifiers);
+    // The wheel over the image: scrolls an image larger than the window, Ctrl zooms.
+    void handleWheel(QPoint angleDelta, Qt::KeyboardModifiers modifiers);
 
     TwipsPerPixel twipsPerPixel() const;
     QAction* antiAliasAction() const { return m_actAntiAlias; }
@@ -179,6 +182,7 @@ private:
     QRect m_savedGeometry;
     bool m_fullScreenShown = false;  // the window is presented full screen now
 
+    WheelMapper m_wheel;
     int m_saveFilterIndex = 1;  // the save dialog's filter as the user last left it
 
     int m_slidePosition = 0;

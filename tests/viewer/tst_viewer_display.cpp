@@ -59,6 +59,13 @@ QByteArray PngChunk(const char* type, const QByteArray& data) {
     return chunk;
 }
 
+void turnWheel(QWidget* widget, QPoint angleDelta, Qt::KeyboardModifiers modifiers = {}) {
+    const QPointF at(widget->width() / 2.0, widget->height() / 2.0);
+    QWheelEvent event(at, widget->mapToGlobal(at), QPoint(), angleDelta, Qt::NoButton, modifiers,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(widget, &event);
+}
+
 }  // namespace
 
 // What the viewer window shows of an image: the fit of a large one, the wheel, the status bar's
@@ -72,6 +79,8 @@ private Q_SLOTS:
 
     void largePhotoIsShownWhole_data();
     void largePhotoIsShownWhole();
+    void wheelScrollsALargeImage();
+    void ctrlWheelZoomsByTheZoomSteps();
     void statusPanelsShowTheirWholeTextInTheSmallestWindow();
     void widestStatusTextsAreTheWidestShown();
 
@@ -164,6 +173,56 @@ void ViewerDisplayTest::largePhotoIsShownWhole() {
                             .arg(area.height())));
     // Seen whole, there is nothing to pan.
     QCOMPARE(viewer().imgX().mouseTool(), int(ImgX::MouseFit));
+}
+
+void ViewerDisplayTest::wheelScrollsALargeImage() {
+    storeSetting(QStringLiteral("FullScreen"), QStringLiteral("0"));
+    const QString path = writeImage(QStringLiteral("big.png"), QSize(300, 200));
+    int index = 0;
+    viewer().ViewImage({path}, index);
+    ImgX& imgX = viewer().imgX();
+    QCOMPARE(imgX.mouseTool(), int(ImgX::MouseFit));
+    turnWheel(&imgX, QPoint(0, -120));
+    QCOMPARE(imgX.scrollY(), 0);  // an image that fits does not move
+
+    for (int i = 0; i < 8; ++i)
+        viewer().ZoomIn();
+    QCOMPARE(imgX.mouseTool(), int(ImgX::MouseHand));
+    const int x = imgX.scrollX();
+    const int y = imgX.scrollY();
+    turnWheel(&imgX, QPoint(0, -120));
+    QCOMPARE(imgX.scrollY(), y + WheelMapper::kPixelsPerNotch);
+    QCOMPARE(imgX.scrollX(), x);
+    turnWheel(&imgX, QPoint(0, 120));
+    QCOMPARE(imgX.scrollY(), y);
+    turnWheel(&imgX, QPoint(0, -120), Qt::ShiftModifier);
+    QCOMPARE(imgX.scrollX(), x + WheelMapper::kPixelsPerNotch);
+    QCOMPARE(imgX.scrollY(), y);
+    QCOMPARE(imgX.zoom(), std::pow(1.25, 8));  // scrolling never zooms
+}
+
+void ViewerDisplayTest::ctrlWheelZoomsByTheZoomSteps() {
+    storeSetting(QStringLiteral("FullScreen"), QStringLiteral("0"));
+    const QString path = writeImage(QStringLiteral("small.png"), QSize(60, 40));
+    int index = 0;
+    viewer().ViewImage({path}, index);
+    ImgX& imgX = viewer().imgX();
+    imgX.setZoom(1.0);
+    turnWheel(&imgX, QPoint(0, 120), Qt::ControlModifier);
+    QCOMPARE(imgX.zoom(), 1.25);
+    turnWheel(&imgX, QPoint(0, -240), Qt::ControlModifier);
+    QCOMPARE(imgX.zoom(), 1.25 * 0.75 * 0.75);
+    QCOMPARE(viewer().statusPanels().at(4), FormatZoomPercent(1.25 * 0.75 * 0.75));
+    // The same limits as + and keypad minus: past 1600 % in, below 0.5 % out, nothing.
+    imgX.setZoom(16.5);
+    turnWheel(&imgX, QPoint(0, 120), Qt::ControlModifier);
+    QCOMPARE(imgX.zoom(), 16.5);
+    imgX.setZoom(16.0);
+    turnWheel(&imgX, QPoint(0, 120), Qt::ControlModifier);
+    QCOMPARE(imgX.zoom(), 20.0);
+    imgX.setZoom(0.0049);
+    turnWheel(&imgX, QPoint(0, -120), Qt::ControlModifier);
+    QCOMPARE(imgX.zoom(), 0.0049);
 }
 
 void ViewerDisplayTest::statusPanelsShowTheirWholeTextInTheSmallestWindow() {

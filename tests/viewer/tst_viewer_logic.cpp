@@ -8,6 +8,8 @@
 
 using namespace lorvane;
 
+Q_DECLARE_METATYPE(lorvane::WheelCommand)
+
 class ViewerLogicTest : public QObject {
     Q_OBJECT
 
@@ -30,6 +32,9 @@ private Q_SLOTS:
     void indexOneOutsideTheListWraps();
     void nextAndPreviousStepOverOneEmptyEntry_data();
     void nextAndPreviousStepOverOneEmptyEntry();
+    void wheelScrollsALargeImageAndCtrlZooms_data();
+    void wheelScrollsALargeImageAndCtrlZooms();
+    void partsOfANotchAddUp();
     void slideShowDelayIsParsed_data();
     void slideShowDelayIsParsed();
     void titleNamesFileAndVersion();
@@ -236,6 +241,59 @@ void ViewerLogicTest::nextAndPreviousStepOverOneEmptyEntry() {
     QFETCH(int, previous);
     QCOMPARE(NextImageIndex(paths, current).value_or(-100), next);
     QCOMPARE(PreviousImageIndex(paths, current).value_or(-100), previous);
+}
+
+void ViewerLogicTest::wheelScrollsALargeImageAndCtrlZooms_data() {
+    QTest::addColumn<QPoint>("delta");
+    QTest::addColumn<bool>("control");
+    QTest::addColumn<bool>("shift");
+    QTest::addColumn<bool>("large");  // the image is larger than the window
+    QTest::addColumn<WheelCommand>("command");
+    QTest::newRow("away from the user shows what is above")
+        << QPoint(0, 120) << false << false << true << WheelCommand{0, -60, 0};
+    QTest::newRow("towards the user shows what is below")
+        << QPoint(0, -240) << false << false << true << WheelCommand{0, 120, 0};
+    QTest::newRow("shift turns it sideways")
+        << QPoint(0, -120) << false << true << true << WheelCommand{60, 0, 0};
+    QTest::newRow("a sideways wheel scrolls sideways")
+        << QPoint(120, 0) << false << false << true << WheelCommand{-60, 0, 0};
+    QTest::newRow("an image that fits does not scroll")
+        << QPoint(0, -120) << false << false << false << WheelCommand{};
+    QTest::newRow("ctrl away zooms in a step per notch")
+        << QPoint(0, 240) << true << false << false << WheelCommand{0, 0, 2};
+    QTest::newRow("ctrl towards zooms out, large image too")
+        << QPoint(0, -120) << true << false << true << WheelCommand{0, 0, -1};
+    QTest::newRow("ctrl with shift still zooms")
+        << QPoint(0, 120) << true << true << true << WheelCommand{0, 0, 1};
+}
+
+void ViewerLogicTest::wheelScrollsALargeImageAndCtrlZooms() {
+    QFETCH(QPoint, delta);
+    QFETCH(bool, control);
+    QFETCH(bool, shift);
+    QFETCH(bool, large);
+    QFETCH(WheelCommand, command);
+    WheelMapper wheel;
+    const WheelCommand got = wheel.map(delta, control, shift, large);
+    QCOMPARE(got.scrollX, command.scrollX);
+    QCOMPARE(got.scrollY, command.scrollY);
+    QCOMPARE(got.zoomSteps, command.zoomSteps);
+}
+
+void ViewerLogicTest::partsOfANotchAddUp() {
+    // A touchpad's small steps: four of 30 make one notch, and one zoom step.
+    WheelMapper wheel;
+    int steps = 0;
+    for (int i = 0; i < 4; ++i)
+        steps += wheel.map(QPoint(0, 30), true, false, false).zoomSteps;
+    QCOMPARE(steps, 1);
+    // A leftover does not swallow the first notch the other way.
+    QCOMPARE(wheel.map(QPoint(0, 90), true, false, false).zoomSteps, 0);
+    QCOMPARE(wheel.map(QPoint(0, -120), true, false, false).zoomSteps, -1);
+    int scrolled = 0;
+    for (int i = 0; i < 8; ++i)
+        scrolled += wheel.map(QPoint(0, -15), false, false, true).scrollY;
+    QCOMPARE(scrolled, 60);
 }
 
 void ViewerLogicTest::slideShowDelayIsParsed_data() {
