@@ -326,6 +326,11 @@ LoadResult frmViwer::loadIntoControl(const QString& path) {
     return m_imgX->document().LoadFile(path);
 }
 
+void frmViwer::titleFor(const QString& path) {
+    m_titledPath = path;
+    setWindowTitle(ViewerTitle(path));
+}
+
 void frmViwer::reportLoadFailure(const QString& path, const QString& reason) {
     m_prompts.messageBox(QStringLiteral("The image \"%1\" cannot be shown.\n\n%2")
                              .arg(QDir::toNativeSeparators(path), reason),
@@ -347,7 +352,7 @@ void frmViwer::ViewImage(const QStringList& FilePaths, int& Index) {
     m_currentIndex = Index;
     const LoadResult loaded = loadIntoControl(path);
 
-    setWindowTitle(ViewerTitle(path));
+    titleFor(path);
     if (!m_isFullScreen)
         sizeWindowForImage();
     fitLargeImage();
@@ -484,7 +489,7 @@ bool frmViwer::LoadImage() {
     }
     if (m_imgX->document().Count() > 0)
         m_imgX->document().Select(0);
-    setWindowTitle(ViewerTitle(first));
+    titleFor(first);
     UpdateStatusBar();
     return true;
 }
@@ -690,13 +695,18 @@ void frmViwer::RunFileOperation(int opType) {
         return;
     const ViewerFileOperationResult result = ViewerFileOperation::Run(
         *m_fileOperations, opType, m_imagePaths, m_currentIndex, m_bCommand, this);
-    if (!result.changed)
+    if (!result.changed) {
+        // A rename that did not happen (refused, failed or cancelled) still leaves the title
+        // naming the image on screen, also when leaving full screen had emptied it.
+        if (opType == kRename && !m_titledPath.isEmpty())
+            titleFor(m_titledPath);
         return;
+    }
     if (result.refreshBrowser)
         m_host.RefreshImages(result.refreshFrom, result.refreshTo);
     if (result.renamed) {
         m_imagePaths = result.ImagePaths;
-        setWindowTitle(ViewerTitle(m_imagePaths.at(m_currentIndex)));
+        titleFor(m_imagePaths.at(m_currentIndex));
         UpdateStatusBar();
         return;
     }
@@ -707,6 +717,7 @@ void frmViwer::RunFileOperation(int opType) {
         m_imagePaths.clear();
         m_currentIndex = 0;
         m_imgX->document().Clear();
+        m_titledPath.clear();
         setWindowTitle(QStringLiteral("Lorvane"));
         for (QLabel* panel : std::as_const(m_panels))
             panel->clear();
@@ -760,7 +771,7 @@ void frmViwer::SlideShowTick() {
         // The image on screen is the current one, so that file operations act on what the
         // user sees.
         m_currentIndex = position;
-        setWindowTitle(ViewerTitle(path));
+        titleFor(path);
         if (!m_isFullScreen) {
             m_slideShowSizing = true;
             sizeWindowForImage();

@@ -146,6 +146,9 @@ private:
     void fitStatusPanels();
     LoadResult loadIntoControl(const QString& path);
     void reportLoadFailure(const QString& path, const QString& reason);
+    // "photo.jpg- Lorvane 1.1" for the image put on screen, remembered for when the title has
+    // to name it again.
+    void titleFor(const QString& path);
     void prefetchNeighbours();
     void prefetchAfterPaint();
     void runPendingPrefetch();
@@ -178,6 +181,7 @@ private:
     int m_currentIndex = 0;
     bool m_isFullScreen = false;
     bool m_bCommand = false;
+    QString m_titledPath;   // the image the title last named
     int m_fittedCount = 0;  // the list length the status panels are sized for
     QRect m_savedGeometry;
     bool m_fullScreenShown = false;  // the window is presented full screen now

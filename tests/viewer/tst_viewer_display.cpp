@@ -41,6 +41,22 @@ struct QuietHost : ViewerHost {
     void endProgram() override {}
 };
 
+struct NoPicker : DestinationPicker {
+    QString ShowFileForm(int, const QString&) override { return {}; }
+};
+
+QAction* editAction(QMenuBar* bar, const QString& caption) {
+    for (QAction* menu : bar->actions()) {
+        if (menu->text() != QStringLiteral("Edit") || !menu->menu())
+            continue;
+        for (QAction* action : menu->menu()->actions()) {
+            if (action->text() == caption)
+                return action;
+        }
+    }
+    return nullptr;
+}
+
 // One PNG chunk: length, type, data and the CRC-32 of type and data.
 QByteArray PngChunk(const char* type, const QByteArray& data) {
     QByteArray body = QByteArray(type) + data;
@@ -83,6 +99,8 @@ private Q_SLOTS:
     void ctrlWheelZoomsByTheZoomSteps();
     void statusPanelsShowTheirWholeTextInTheSmallestWindow();
     void widestStatusTextsAreTheWidestShown();
+    void failedRenameKeepsTheImageInTheTitle_data();
+    void failedRenameKeepsTheImageInTheTitle();
 
 private:
     QString writeImage(const QString& name, QSize size);
@@ -325,6 +343,44 @@ void ViewerDisplayTest::widestStatusTextsAreTheWidestShown() {
         for (double zoom = 1.0; ZoomOutStep(zoom) != zoom; zoom = ZoomOutStep(zoom))
             QVERIFY(metrics.horizontalAdvance(FormatZoomPercent(ZoomOutStep(zoom))) <= zooms);
     }
+}
+
+void ViewerDisplayTest::failedRenameKeepsTheImageInTheTitle_data() {
+    QTest::addColumn<bool>("leftFullScreen");
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("name of another file") << false << "other.png";
+    QTest::newRow("a slash in the name") << false << "sub/new.png";
+    QTest::newRow("cancelled") << false << "";
+    // Leaving full screen empties the title; a rename that fails names the image again.
+    QTest::newRow("after leaving full screen, name of another file") << true << "other.png";
+    QTest::newRow("after leaving full screen, a slash") << true << "sub/new.png";
+}
+
+void ViewerDisplayTest::failedRenameKeepsTheImageInTheTitle() {
+    QFETCH(bool, leftFullScreen);
+    QFETCH(QString, typed);
+    storeSetting(QStringLiteral("FullScreen"),
+                 leftFullScreen ? QStringLiteral("-1") : QStringLiteral("0"));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir->filePath(QStringLiteral("data"))));
+    XdgShellFileOperation shell(*m_prompts);
+    NoPicker picker;
+    FileOperationRunner runner(shell, *m_prompts, picker);
+    const QString shown = writeImage(QStringLiteral("shown.png"), QSize(40, 30));
+    const QString other = writeImage(QStringLiteral("other.png"), QSize(30, 40));
+    viewer().setFileOperations(&runner);
+    int index = 0;
+    viewer().ViewImage({shown, other}, index);
+    if (leftFullScreen) {
+        viewer().ToggleFullScreen();
+        QVERIFY(!viewer().IsFullScreen());
+    }
+
+    m_prompts->scriptInput(typed);
+    editAction(viewer().menuBar(), QStringLiteral("Rename"))->trigger();
+    QVERIFY(QFileInfo::exists(shown));
+    QCOMPARE(viewer().ImagePaths(), QStringList({shown, other}));
+    QCOMPARE(viewer().windowTitle(), QStringLiteral("shown.png- Lorvane 1.1"));
+    viewer().setFileOperations(nullptr);
 }
 
 QTEST_MAIN(ViewerDisplayTest)
