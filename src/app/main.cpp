@@ -56,6 +56,8 @@ int main(int argc, char* argv[]) {
     QtPrompts prompts;
     XdgSpecialFolders specialFolders;
     frmMain window(registry, prompts, specialFolders);
+    // Message boxes, input boxes and file dialogs wear the browser's skin, owned or not.
+    prompts.setDialogSkinner([&window](QWidget* dialog) { window.Skin1().SkinTopWindow(dialog); });
     const QString commandText = CommandTextFromArguments(QApplication::arguments().mid(1));
     window.setAssociationServices(notifier, programFolder);
     if (RunLoadSequence(window, commandText, programFolder) == StartOutcome::Ended)

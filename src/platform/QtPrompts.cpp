@@ -99,20 +99,29 @@ QString FirstExtensionOfNameFilter(const QString& nameFilter) {
 
 }  // namespace
 
+void QtPrompts::skin(QWidget* dialog) const {
+    if (m_skinDialog)
+        m_skinDialog(dialog);
+}
+
 MessageResult QtPrompts::messageBox(const QString& text, MessageButtons buttons, MessageIcon icon,
                                     const QString& caption) {
     const ButtonSet set = toQtButtons(buttons);
     QMessageBox box(toQtIcon(icon), caption, text, set.buttons, owner());
     box.setEscapeButton(set.escape);
+    skin(&box);
     return fromQtButton(box.exec());
 }
 
 QString QtPrompts::inputBox(const QString& prompt, const QString& title,
                             const QString& defaultText) {
-    bool ok = false;
-    const QString text =
-        QInputDialog::getText(owner(), title, prompt, QLineEdit::Normal, defaultText, &ok);
-    return ok ? text : QString();
+    QInputDialog dialog(owner());
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(prompt);
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setTextValue(defaultText);
+    skin(&dialog);
+    return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
 }
 
 QStringList QtPrompts::openFileNames(const QString& filter, const QString& startFolder) {
@@ -121,6 +130,7 @@ QStringList QtPrompts::openFileNames(const QString& filter, const QString& start
     dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setNameFilters(toNameFilters(filter));
     dialog.setSizeGripEnabled(true);
+    skin(&dialog);
     if (dialog.exec() != QDialog::Accepted)
         return {};
     return dialog.selectedFiles();
@@ -143,6 +153,7 @@ SaveFileChoice QtPrompts::saveFileName(const QString& filter, int filterIndex,
     if (!suggested.fileName().isEmpty())
         dialog.selectFile(suggested.fileName());
     dialog.setSizeGripEnabled(true);
+    skin(&dialog);
     // The format is the filter chosen, so choosing another one also changes the extension the
     // dialog adds and the one of the name shown: a PNG is not saved as "photo.tif".
     QObject::connect(

@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QFile>
 #include <QFileDialog>
 #include <QTemporaryDir>
@@ -7,6 +8,7 @@
 #include <QtTest>
 #include <functional>
 
+#include "components/Skin.h"
 #include "platform/QtPrompts.h"
 
 using namespace lorvane;
@@ -25,9 +27,21 @@ void whenDialogShows(std::function<void(QFileDialog*)> inspect) {
     });
 }
 
+// Runs `inspect` on whatever modal dialog comes up next.
+void whenModalShows(std::function<void(QDialog*)> inspect) {
+    QTimer::singleShot(0, [inspect] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible()) {
+            whenModalShows(inspect);
+            return;
+        }
+        inspect(dialog);
+    });
+}
+
 }  // namespace
 
-// The Qt file dialogs behind the classic filter texts and flags.
+// The Qt dialogs behind the classic prompts: filter texts and flags, and their skin.
 class QtPromptsTest : public QObject {
     Q_OBJECT
 
@@ -35,6 +49,8 @@ private Q_SLOTS:
     void openDialogPicksSeveralExistingFiles();
     void saveDialogStartsOnTheFilterAndReportsTheOneLeft();
     void choosingAnotherFormatChangesTheExtension();
+    void everyPromptTakesTheSkinOwnedOrNot_data();
+    void everyPromptTakesTheSkinOwnedOrNot();
 };
 
 void QtPromptsTest::openDialogPicksSeveralExistingFiles() {
@@ -121,6 +137,48 @@ void QtPromptsTest::choosingAnotherFormatChangesTheExtension() {
     QCOMPARE(suffix, QStringLiteral("psd"));
     QCOMPARE(choice.filterIndex, 3);
     QCOMPARE(choice.path, dir.filePath(QStringLiteral("photo.psd")));
+}
+
+void QtPromptsTest::everyPromptTakesTheSkinOwnedOrNot_data() {
+    QTest::addColumn<bool>("inputBox");
+    QTest::addColumn<bool>("owned");
+    // The first box of a run (the association question) comes before any window is up.
+    QTest::newRow("message box, no window up") << false << false;
+    QTest::newRow("input box, no window up") << true << false;
+    QTest::newRow("message box over a skinned window") << false << true;
+    QTest::newRow("input box over a skinned window") << true << true;
+}
+
+void QtPromptsTest::everyPromptTakesTheSkinOwnedOrNot() {
+    QFETCH(bool, inputBox);
+    QFETCH(bool, owned);
+    Skin skin;
+    QVERIFY(skin.OpenSkinFile(QStringLiteral(LORVANE_RESOURCES_DIR "/LorvaneMain.skn")));
+    const QColor skinned(0x2b, 0x2d, 0x30);  // the skin's window grey
+    QWidget window;
+    if (owned) {
+        skin.SkinTopWindow(&window);
+        window.show();
+        QApplication::setActiveWindow(&window);
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+    }
+    QColor background;
+    bool hadOwner = false;
+    whenModalShows([&](QDialog* dialog) {
+        hadOwner = dialog->parentWidget() == &window;
+        background = dialog->grab().toImage().pixelColor(3, 3);
+        dialog->reject();
+    });
+    QtPrompts prompts;
+    prompts.setDialogSkinner([&skin](QWidget* dialog) { skin.SkinTopWindow(dialog); });
+    if (inputBox)
+        prompts.inputBox(QStringLiteral("File Name:"), QStringLiteral("Rename File"),
+                         QStringLiteral("a.jpg"));
+    else
+        prompts.messageBox(QStringLiteral("Take the image types back?"), MessageButtons::YesNo,
+                           MessageIcon::Question, QStringLiteral("Lorvane"));
+    QCOMPARE(hadOwner, owned);
+    QCOMPARE(background, skinned);
 }
 
 QTEST_MAIN(QtPromptsTest)
