@@ -1,3 +1,5 @@
+#include <QDir>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMainWindow>
 #include <QPushButton>
@@ -6,6 +8,7 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QToolBar>
+#include <QToolButton>
 #include <QtTest>
 
 #include "TestImages.h"
@@ -33,6 +36,7 @@ private Q_SLOTS:
     void brokenOrMissingFileLeavesTheNativeLook();
     void sheetStaysWithTheSkinnedWidget();
     void shippedSkinHasEveryObjectAndParses();
+    void fileDialogToolButtonsShowTheirWholeIcons();
 };
 
 void SkinTest::sectionsAreParsedAndApplied() {
@@ -155,6 +159,46 @@ void SkinTest::shippedSkinHasEveryObjectAndParses() {
     for (QWidget* widget : window.findChildren<QWidget*>()) {
         widget->ensurePolished();
     }
+}
+
+void SkinTest::fileDialogToolButtonsShowTheirWholeIcons() {
+    // The Open and Save dialogs inherit the skinned window's sheet; the bar buttons' padding
+    // once left their Up, New Folder and view buttons a dot of an icon.
+    Skin skin;
+    QVERIFY(skin.OpenSkinFile(QStringLiteral(LORVANE_RESOURCES_DIR "/LorvaneMain.skn")));
+    QMainWindow window;
+    skin.SkinTopWindow(&window);
+    window.show();
+    QFileDialog dialog(&window, QString(), m_dir.path());
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    int checked = 0;
+    for (QToolButton* button : dialog.findChildren<QToolButton*>()) {
+        if (!button->isVisible() || !button->isEnabled() || button->icon().isNull())
+            continue;
+        // Pixels of the icon: those that stand out from the button's face.
+        const QImage face = button->grab().toImage();
+        const QColor background = face.pixelColor(1, face.height() / 2);
+        int iconPixels = 0;
+        for (int y = 0; y < face.height(); ++y) {
+            for (int x = 0; x < face.width(); ++x) {
+                const QColor c = face.pixelColor(x, y);
+                if (std::abs(c.red() - background.red()) +
+                        std::abs(c.green() - background.green()) +
+                        std::abs(c.blue() - background.blue()) >
+                    60)
+                    ++iconPixels;
+            }
+        }
+        QVERIFY2(iconPixels >= 30, qPrintable(QStringLiteral("%1: %2 pixels of icon in %3x%4")
+                                                  .arg(button->objectName())
+                                                  .arg(iconPixels)
+                                                  .arg(face.width())
+                                                  .arg(face.height())));
+        ++checked;
+    }
+    QVERIFY(checked >= 3);
 }
 
 QTEST_MAIN(SkinTest)
