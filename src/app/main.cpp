@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "app/IconTheme.h"
 #include "app/LoadSequence.h"
 #include "app/Startup.h"
 #include "browser/frmMain.h"
@@ -43,6 +44,7 @@ int main(int argc, char* argv[]) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationVersion(QStringLiteral(LORVANE_VERSION_TEXT));
+    UseFallbackIconTheme();
     const QString programFolder = QApplication::applicationDirPath();
     const QString programIcon = programFolder + QStringLiteral("/icons/lorvane.svg");
     // Every window shows the program's icon, and the desktop matches them to its entry.

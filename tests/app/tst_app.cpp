@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "app/IconTheme.h"
 #include "app/Startup.h"
 #include "explorer/ExtensionLists.h"
 #include "explorer/FolderListing.h"
@@ -48,6 +49,8 @@ private Q_SLOTS:
     void onlyTheVersionOptionAloneAsksForTheVersion_data();
     void onlyTheVersionOptionAloneAsksForTheVersion();
     void programPrintsItsVersionAndEnds();
+    void fallbackIconThemeIsAnInstalledOne_data();
+    void fallbackIconThemeIsAnInstalledOne();
 
     void existingPathIsAnEntryOrAWildcardMatch_data();
     void existingPathIsAnEntryOrAWildcardMatch();
@@ -190,6 +193,38 @@ void TestApp::programPrintsItsVersionAndEnds() {
     QCOMPARE(QString::fromLocal8Bit(program.readAllStandardOutput()),
              QStringLiteral("Lorvane 1.1.0.0\n"));
     QVERIFY(!QFileInfo::exists(home.filePath(QStringLiteral("r.reg"))));
+}
+
+void TestApp::fallbackIconThemeIsAnInstalledOne_data() {
+    QTest::addColumn<QStringList>("installed");  // "<search folder>/<theme>", index.theme in each
+    QTest::addColumn<QStringList>("bare");       // theme folders without an index.theme
+    QTest::addColumn<QString>("chosen");
+    QTest::newRow("Adwaita first")
+        << QStringList{"b/breeze", "a/Adwaita"} << QStringList{} << "Adwaita";
+    QTest::newRow("breeze-dark before breeze")
+        << QStringList{"a/breeze", "b/breeze-dark"} << QStringList{} << "breeze-dark";
+    QTest::newRow("a folder without index.theme is no theme")
+        << QStringList{"b/breeze"} << QStringList{"a/Adwaita"} << "breeze";
+    QTest::newRow("only hicolor: none") << QStringList{"a/hicolor"} << QStringList{} << "";
+}
+
+void TestApp::fallbackIconThemeIsAnInstalledOne() {
+    QFETCH(QStringList, installed);
+    QFETCH(QStringList, bare);
+    QFETCH(QString, chosen);
+    QTemporaryDir dir;
+    QDir root(dir.path());
+    for (const QString& theme : bare)
+        QVERIFY(root.mkpath(theme));
+    for (const QString& theme : installed) {
+        QVERIFY(root.mkpath(theme));
+        QFile index(root.filePath(theme + QStringLiteral("/index.theme")));
+        QVERIFY(index.open(QIODevice::WriteOnly));
+    }
+    const QStringList searchPaths{root.filePath(QStringLiteral("a")),
+                                  root.filePath(QStringLiteral("b")),
+                                  root.filePath(QStringLiteral("missing"))};
+    QCOMPARE(ChooseFallbackIconTheme(searchPaths), chosen);
 }
 
 void TestApp::existingPathIsAnEntryOrAWildcardMatch_data() {
