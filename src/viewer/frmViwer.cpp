@@ -123,7 +123,7 @@ frmViwer::frmViwer(Registry& registry, Prompts& prompts, Skin* skin, ViewerHost&
         fitStatusPanels();
     }
     LoadSettings();
-    m_imagePaths.clear();
+    m_list.clear();
 }
 
 frmViwer::~frmViwer() = default;
@@ -271,7 +271,7 @@ void frmViwer::buildStatusBar() {
 void frmViwer::fitStatusPanels() {
     // The position panel is sized for the list shown, so that a short list leaves its room to
     // the name.
-    m_fittedCount = std::max(1, static_cast<int>(m_imagePaths.size()));
+    m_fittedCount = std::max(1, m_list.count());
     // Measured on the panel itself, so that the skin's font and padding count.
     for (int i = 0; i < kPanelCount; ++i) {
         QLabel* panel = m_panels.at(i);
@@ -338,18 +338,18 @@ void frmViwer::reportLoadFailure(const QString& path, const QString& reason) {
 }
 
 void frmViwer::ViewImage(const QStringList& FilePaths, int& Index) {
-    m_imagePaths = FilePaths;
-    if (m_imagePaths.isEmpty())
+    m_list.setPaths(FilePaths);
+    if (m_list.isEmpty())
         return;
-    Index = NormalizeIndex(Index, static_cast<int>(m_imagePaths.size()));
-    if (Index < 0 || Index >= m_imagePaths.size())
+    Index = m_list.wrap(Index);
+    if (!m_list.contains(Index))
         return;
-    const QString path = m_imagePaths.at(Index);
+    const QString path = m_list.at(Index);
     if (path.isEmpty()) {
         m_imgX->document().Clear();
         return;
     }
-    m_currentIndex = Index;
+    m_list.setPosition(Index);
     const LoadResult loaded = loadIntoControl(path);
 
     titleFor(path);
@@ -448,21 +448,14 @@ void frmViwer::fitLargeImage() {
 }
 
 void frmViwer::ReloadCurrentImage() {
-    if (m_imagePaths.isEmpty())
-        return;
-    const int index = NormalizeIndex(m_currentIndex, static_cast<int>(m_imagePaths.size()));
-    if (index < 0 || index >= m_imagePaths.size())
-        return;
-    const QString path = m_imagePaths.at(index);
+    const QString path = m_list.at(m_list.wrap(m_list.position()));
     if (path.isEmpty())
         return;
     loadIntoControl(path);
 }
 
 QString frmViwer::shownImagePath() const {
-    if (m_currentIndex < 0 || m_currentIndex >= m_imagePaths.size())
-        return {};
-    return m_imagePaths.at(m_currentIndex);
+    return m_list.current();
 }
 
 bool frmViwer::LoadImage() {
@@ -477,15 +470,13 @@ bool frmViwer::LoadImage() {
     const QString& first = chosen.constFirst();
     m_imgX->document().Clear();
     loadIntoControl(first);
-    if (m_imagePaths.isEmpty()) {
-        // With nothing listed (the only image was deleted) the opened files become the list, so
-        // that stepping and the file commands act on the image on screen.
-        m_currentIndex = 0;
-    }
+    // With nothing listed (the only image was deleted) the opened files become the list, so
+    // that stepping and the file commands act on the image on screen.
+    if (m_list.isEmpty())
+        m_list.setPosition(0);
     for (const QString& path : chosen) {
-        if (m_imagePaths.size() > kMaxImageListPosition)
+        if (!m_list.append(path))
             break;
-        m_imagePaths.append(path);
     }
     if (m_imgX->document().Count() > 0)
         m_imgX->document().Select(0);
@@ -604,17 +595,17 @@ bool frmViwer::IsFolder(const QString& path) {
 void frmViwer::prefetchNeighbours() {
     QStringList wanted;
     const auto want = [&](int index) {
-        if (index >= 0 && index < m_imagePaths.size()) {
-            const QString& p = m_imagePaths.at(index);
+        if (m_list.contains(index)) {
+            const QString p = m_list.at(index);
             if (!p.isEmpty() && !UsesPictureLoader(p) && !wanted.contains(p))
                 wanted.append(p);
         }
     };
     if (isSlideShowOn()) {
-        want(m_slidePosition >= m_imagePaths.size() ? 0 : m_slidePosition);
+        want(m_slidePosition >= m_list.count() ? 0 : m_slidePosition);
     } else {
-        want(m_currentIndex + 1);
-        want(m_currentIndex - 1);
+        want(m_list.position() + 1);
+        want(m_list.position() - 1);
     }
     m_cache.prefetch(wanted);
 }
@@ -633,8 +624,8 @@ void frmViwer::LoadSettings() {
 void frmViwer::ReturnToBrowser() {
     hide();
     m_host.showBrowser();
-    if (m_currentIndex >= 0 && m_currentIndex < m_imagePaths.size())
-        m_host.CheckPath(m_imagePaths.at(m_currentIndex));
+    if (m_list.contains(m_list.position()))
+        m_host.CheckPath(m_list.current());
 }
 
 void frmViwer::runCloseSequence(bool endingProgram) {
@@ -642,7 +633,7 @@ void frmViwer::runCloseSequence(bool endingProgram) {
         return;
     m_closing = true;
     SaveFullScreen(CRegister(m_registry), m_isFullScreen);
-    m_imagePaths.clear();
+    m_list.setPaths({});
     m_tmrSlideShow.stop();
     m_slideShowOn = false;
     m_btnSlideShow->setChecked(false);
@@ -669,32 +660,28 @@ void frmViwer::closeEvent(QCloseEvent* event) {
 // ---- Navigation and slide show --------------------------------------------------------------
 
 void frmViwer::ShowNextImage() {
-    if (m_imagePaths.isEmpty())
-        return;
-    const std::optional<int> next = NextImageIndex(m_imagePaths, m_currentIndex);
+    const std::optional<int> next = m_list.isEmpty() ? std::nullopt : m_list.next();
     if (!next)
         return;
     int p = *next;
     m_imgX->setZoom(1.0);
-    ViewImage(m_imagePaths, p);
+    ViewImage(m_list.paths(), p);
 }
 
 void frmViwer::ShowPreviousImage() {
-    if (m_imagePaths.isEmpty())
-        return;
-    const std::optional<int> previous = PreviousImageIndex(m_imagePaths, m_currentIndex);
+    const std::optional<int> previous = m_list.isEmpty() ? std::nullopt : m_list.previous();
     if (!previous)
         return;
     int p = *previous;
     m_imgX->setZoom(1.0);
-    ViewImage(m_imagePaths, p);
+    ViewImage(m_list.paths(), p);
 }
 
 void frmViwer::RunFileOperation(int opType) {
-    if (!m_fileOperations || m_imagePaths.isEmpty())
+    if (!m_fileOperations || m_list.isEmpty())
         return;
     const ViewerFileOperationResult result = ViewerFileOperation::Run(
-        *m_fileOperations, opType, m_imagePaths, m_currentIndex, m_bCommand, this);
+        *m_fileOperations, opType, m_list.paths(), m_list.position(), m_bCommand, this);
     if (!result.changed) {
         // A rename that did not happen (refused, failed or cancelled) still leaves the title
         // naming the image on screen, also when leaving full screen had emptied it.
@@ -705,8 +692,8 @@ void frmViwer::RunFileOperation(int opType) {
     if (result.refreshBrowser)
         m_host.RefreshImages(result.refreshFrom, result.refreshTo);
     if (result.renamed) {
-        m_imagePaths = result.ImagePaths;
-        titleFor(m_imagePaths.at(m_currentIndex));
+        m_list.setPaths(result.ImagePaths);
+        titleFor(m_list.current());
         UpdateStatusBar();
         return;
     }
@@ -714,8 +701,7 @@ void frmViwer::RunFileOperation(int opType) {
         // Nothing is left to show or to step to until another image is opened.
         if (m_slideShowOn)
             ToggleSlideShow();
-        m_imagePaths.clear();
-        m_currentIndex = 0;
+        m_list.clear();
         m_imgX->document().Clear();
         m_titledPath.clear();
         setWindowTitle(QStringLiteral("Lorvane"));
@@ -744,7 +730,7 @@ void frmViwer::ToggleSlideShow() {
         m_tmrSlideShow.stop();
         return;
     }
-    m_slidePosition = m_currentIndex + 1;
+    m_slidePosition = m_list.position() + 1;
     // An interval of 0 never fires: the show stays on without advancing.
     if (m_slideInterval > 0) {
         m_tmrSlideShow.setInterval(m_slideInterval);
@@ -754,7 +740,7 @@ void frmViwer::ToggleSlideShow() {
 }
 
 void frmViwer::SlideShowTick() {
-    const int count = static_cast<int>(m_imagePaths.size());
+    const int count = m_list.count();
     if (count == 0)
         return;
     // Images that cannot be shown are skipped quietly: a running show must not stop on a
@@ -763,14 +749,14 @@ void frmViwer::SlideShowTick() {
         if (m_slidePosition >= count || m_slidePosition < 0)
             m_slidePosition = 0;
         const int position = m_slidePosition;
-        const QString path = m_imagePaths.at(position);
+        const QString path = m_list.at(position);
         const LoadResult loaded = loadIntoControl(path);
         ++m_slidePosition;
         if (!loaded)
             continue;
         // The image on screen is the current one, so that file operations act on what the
         // user sees.
-        m_currentIndex = position;
+        m_list.setPosition(position);
         titleFor(path);
         if (!m_isFullScreen) {
             m_slideShowSizing = true;
@@ -928,14 +914,14 @@ void frmViwer::onImageChanged() {
 }
 
 void frmViwer::UpdateStatusBar() {
-    if (m_currentIndex < 0 || m_currentIndex >= m_imagePaths.size())
+    if (!m_list.contains(m_list.position()))
         return;
     const ImageDocument& doc = m_imgX->document();
     StatusBarInput input;
     // The current position follows the slide show, so it is the image on screen either way.
-    input.position = m_currentIndex + 1;
-    input.count = static_cast<int>(m_imagePaths.size());
-    input.path = m_imagePaths.at(m_currentIndex);
+    input.position = m_list.position() + 1;
+    input.count = m_list.count();
+    input.path = m_list.current();
     input.shortName = doc.ShortName();
     input.decodedFileName = doc.FileName();
     input.width = doc.Width();

@@ -7,6 +7,7 @@
 
 #include "components/DecodeCache.h"
 #include "components/ImageDocument.h"
+#include "viewer/ImageList.h"
 #include "viewer/ViewerGeometry.h"
 #include "viewer/ViewerLogic.h"
 
@@ -42,8 +43,9 @@ public:
     ~frmViwer() override;
 
     // State shared with the other windows.
-    const QStringList& ImagePaths() const { return m_imagePaths; }
-    int CurrentIndex() const { return m_currentIndex; }
+    const QStringList& ImagePaths() const { return m_list.paths(); }
+    int CurrentIndex() const { return m_list.position(); }
+    const ImageList& imageList() const { return m_list; }
     bool IsFullScreen() const { return m_isFullScreen; }
     bool bCommand() const { return m_bCommand; }
     void setBCommand(bool on) { m_bCommand = on; }
@@ -177,8 +179,7 @@ private:
     QString m_programFolder;
     QPointer<frmAbout> m_about;
 
-    QStringList m_imagePaths;
-    int m_currentIndex = 0;
+    ImageList m_list;
     bool m_isFullScreen = false;
     bool m_bCommand = false;
     QString m_titledPath;   // the image the title last named
