@@ -60,7 +60,12 @@ void processPendingEvents(int passes) {
 
 frmViwer::frmViwer(Registry& registry, Prompts& prompts, Skin* skin, ViewerHost& host,
                    QWidget* parent)
-    : QMainWindow(parent), m_registry(registry), m_prompts(prompts), m_skin(skin), m_host(host) {
+    : QMainWindow(parent),
+      m_registry(registry),
+      m_prompts(prompts),
+      m_skin(skin),
+      m_host(host),
+      m_session([this](int position, const QString& path) { return showSlide(position, path); }) {
     setObjectName(QStringLiteral("frmViwer"));
     setWindowTitle(QStringLiteral("Caption will be set at run time.."));
     setAttribute(Qt::WA_DeleteOnClose, false);
@@ -107,9 +112,6 @@ frmViwer::frmViwer(Registry& registry, Prompts& prompts, Skin* skin, ViewerHost&
     connect(&m_prefetchFallback, &QTimer::timeout, this, &frmViwer::runPendingPrefetch);
     connect(m_imgX, &ImgX::OLEDragDrop, this, &frmViwer::onFilesDropped);
 
-    m_tmrSlideShow.setSingleShot(false);
-    connect(&m_tmrSlideShow, &QTimer::timeout, this, &frmViwer::SlideShowTick);
-
     // The window as designed, before any image sizes it.
     const TwipsPerPixel tpp = twipsPerPixel();
     setGeometry(static_cast<int>(kCreatedLeft / tpp.x), static_cast<int>(kCreatedTop / tpp.y),
@@ -123,7 +125,7 @@ frmViwer::frmViwer(Registry& registry, Prompts& prompts, Skin* skin, ViewerHost&
         fitStatusPanels();
     }
     LoadSettings();
-    m_list.clear();
+    m_session.list().clear();
 }
 
 frmViwer::~frmViwer() = default;
@@ -271,7 +273,7 @@ void frmViwer::buildStatusBar() {
 void frmViwer::fitStatusPanels() {
     // The position panel is sized for the list shown, so that a short list leaves its room to
     // the name.
-    m_fittedCount = std::max(1, m_list.count());
+    m_fittedCount = std::max(1, m_session.list().count());
     // Measured on the panel itself, so that the skin's font and padding count.
     for (int i = 0; i < kPanelCount; ++i) {
         QLabel* panel = m_panels.at(i);
@@ -338,18 +340,18 @@ void frmViwer::reportLoadFailure(const QString& path, const QString& reason) {
 }
 
 void frmViwer::ViewImage(const QStringList& FilePaths, int& Index) {
-    m_list.setPaths(FilePaths);
-    if (m_list.isEmpty())
+    m_session.list().setPaths(FilePaths);
+    if (m_session.list().isEmpty())
         return;
-    Index = m_list.wrap(Index);
-    if (!m_list.contains(Index))
+    Index = m_session.list().wrap(Index);
+    if (!m_session.list().contains(Index))
         return;
-    const QString path = m_list.at(Index);
+    const QString path = m_session.list().at(Index);
     if (path.isEmpty()) {
         m_imgX->document().Clear();
         return;
     }
-    m_list.setPosition(Index);
+    m_session.list().setPosition(Index);
     const LoadResult loaded = loadIntoControl(path);
 
     titleFor(path);
@@ -448,14 +450,14 @@ void frmViwer::fitLargeImage() {
 }
 
 void frmViwer::ReloadCurrentImage() {
-    const QString path = m_list.at(m_list.wrap(m_list.position()));
+    const QString path = m_session.list().at(m_session.list().wrap(m_session.list().position()));
     if (path.isEmpty())
         return;
     loadIntoControl(path);
 }
 
 QString frmViwer::shownImagePath() const {
-    return m_list.current();
+    return m_session.list().current();
 }
 
 bool frmViwer::LoadImage() {
@@ -472,10 +474,10 @@ bool frmViwer::LoadImage() {
     loadIntoControl(first);
     // With nothing listed (the only image was deleted) the opened files become the list, so
     // that stepping and the file commands act on the image on screen.
-    if (m_list.isEmpty())
-        m_list.setPosition(0);
+    if (m_session.list().isEmpty())
+        m_session.list().setPosition(0);
     for (const QString& path : chosen) {
-        if (!m_list.append(path))
+        if (!m_session.list().append(path))
             break;
     }
     if (m_imgX->document().Count() > 0)
@@ -595,17 +597,18 @@ bool frmViwer::IsFolder(const QString& path) {
 void frmViwer::prefetchNeighbours() {
     QStringList wanted;
     const auto want = [&](int index) {
-        if (m_list.contains(index)) {
-            const QString p = m_list.at(index);
+        if (m_session.list().contains(index)) {
+            const QString p = m_session.list().at(index);
             if (!p.isEmpty() && !UsesPictureLoader(p) && !wanted.contains(p))
                 wanted.append(p);
         }
     };
     if (isSlideShowOn()) {
-        want(m_slidePosition >= m_list.count() ? 0 : m_slidePosition);
+        const int slide = m_session.slidePosition();
+        want(slide >= m_session.list().count() ? 0 : slide);
     } else {
-        want(m_list.position() + 1);
-        want(m_list.position() - 1);
+        want(m_session.list().position() + 1);
+        want(m_session.list().position() - 1);
     }
     m_cache.prefetch(wanted);
 }
@@ -616,16 +619,15 @@ void frmViwer::LoadSettings() {
     const ViewerSettings settings = LoadViewerSettings(CRegister(m_registry));
     m_imgX->setAntiAliasDisplay(settings.antiAlias);
     m_actAntiAlias->setChecked(settings.antiAlias);
-    m_slideInterval = settings.slideShowDelay;
-    m_tmrSlideShow.setInterval(m_slideInterval);
+    m_session.setSlideInterval(settings.slideShowDelay);
     m_isFullScreen = settings.fullScreen;
 }
 
 void frmViwer::ReturnToBrowser() {
     hide();
     m_host.showBrowser();
-    if (m_list.contains(m_list.position()))
-        m_host.CheckPath(m_list.current());
+    if (m_session.list().contains(m_session.list().position()))
+        m_host.CheckPath(m_session.list().current());
 }
 
 void frmViwer::runCloseSequence(bool endingProgram) {
@@ -633,9 +635,8 @@ void frmViwer::runCloseSequence(bool endingProgram) {
         return;
     m_closing = true;
     SaveFullScreen(CRegister(m_registry), m_isFullScreen);
-    m_list.setPaths({});
-    m_tmrSlideShow.stop();
-    m_slideShowOn = false;
+    m_session.list().setPaths({});
+    m_session.stopSlideShow();
     m_btnSlideShow->setChecked(false);
     processPendingEvents(2);
     if (endingProgram)
@@ -660,28 +661,31 @@ void frmViwer::closeEvent(QCloseEvent* event) {
 // ---- Navigation and slide show --------------------------------------------------------------
 
 void frmViwer::ShowNextImage() {
-    const std::optional<int> next = m_list.isEmpty() ? std::nullopt : m_list.next();
+    const std::optional<int> next =
+        m_session.list().isEmpty() ? std::nullopt : m_session.list().next();
     if (!next)
         return;
     int p = *next;
     m_imgX->setZoom(1.0);
-    ViewImage(m_list.paths(), p);
+    ViewImage(m_session.list().paths(), p);
 }
 
 void frmViwer::ShowPreviousImage() {
-    const std::optional<int> previous = m_list.isEmpty() ? std::nullopt : m_list.previous();
+    const std::optional<int> previous =
+        m_session.list().isEmpty() ? std::nullopt : m_session.list().previous();
     if (!previous)
         return;
     int p = *previous;
     m_imgX->setZoom(1.0);
-    ViewImage(m_list.paths(), p);
+    ViewImage(m_session.list().paths(), p);
 }
 
 void frmViwer::RunFileOperation(int opType) {
-    if (!m_fileOperations || m_list.isEmpty())
+    if (!m_fileOperations || m_session.list().isEmpty())
         return;
-    const ViewerFileOperationResult result = ViewerFileOperation::Run(
-        *m_fileOperations, opType, m_list.paths(), m_list.position(), m_bCommand, this);
+    const ViewerFileOperationResult result =
+        ViewerFileOperation::Run(*m_fileOperations, opType, m_session.list().paths(),
+                                 m_session.list().position(), m_bCommand, this);
     if (!result.changed) {
         // A rename that did not happen (refused, failed or cancelled) still leaves the title
         // naming the image on screen, also when leaving full screen had emptied it.
@@ -692,16 +696,16 @@ void frmViwer::RunFileOperation(int opType) {
     if (result.refreshBrowser)
         m_host.RefreshImages(result.refreshFrom, result.refreshTo);
     if (result.renamed) {
-        m_list.setPaths(result.ImagePaths);
-        titleFor(m_list.current());
+        m_session.list().setPaths(result.ImagePaths);
+        titleFor(m_session.list().current());
         UpdateStatusBar();
         return;
     }
     if (result.emptied) {
         // Nothing is left to show or to step to until another image is opened.
-        if (m_slideShowOn)
+        if (m_session.slideShowOn())
             ToggleSlideShow();
-        m_list.clear();
+        m_session.list().clear();
         m_imgX->document().Clear();
         m_titledPath.clear();
         setWindowTitle(QStringLiteral("Lorvane"));
@@ -718,71 +722,55 @@ void frmViwer::DeleteCurrentImage() {
 }
 
 bool frmViwer::isSlideShowOn() const {
-    return m_slideShowOn;
+    return m_session.slideShowOn();
 }
 
 void frmViwer::ToggleSlideShow() {
     // The button shows the state; when it was the trigger it has already flipped itself.
-    const bool on = !m_slideShowOn;
-    m_slideShowOn = on;
+    const bool on = !m_session.slideShowOn();
     m_btnSlideShow->setChecked(on);
     if (!on) {
-        m_tmrSlideShow.stop();
+        m_session.stopSlideShow();
         return;
     }
-    m_slidePosition = m_list.position() + 1;
-    // An interval of 0 never fires: the show stays on without advancing.
-    if (m_slideInterval > 0) {
-        m_tmrSlideShow.setInterval(m_slideInterval);
-        m_tmrSlideShow.start();
-    }
+    m_session.startSlideShow();
     prefetchNeighbours();
 }
 
 void frmViwer::SlideShowTick() {
-    const int count = m_list.count();
-    if (count == 0)
-        return;
-    // Images that cannot be shown are skipped quietly: a running show must not stop on a
-    // message box.
-    for (int attempt = 0; attempt < count; ++attempt) {
-        if (m_slidePosition >= count || m_slidePosition < 0)
-            m_slidePosition = 0;
-        const int position = m_slidePosition;
-        const QString path = m_list.at(position);
-        const LoadResult loaded = loadIntoControl(path);
-        ++m_slidePosition;
-        if (!loaded)
-            continue;
-        // The image on screen is the current one, so that file operations act on what the
-        // user sees.
-        m_list.setPosition(position);
-        titleFor(path);
-        if (!m_isFullScreen) {
-            m_slideShowSizing = true;
-            sizeWindowForImage();
-            m_slideShowSizing = false;
-            layoutChildren();
-        }
-        fitLargeImage();
-        UpdateStatusBar();
-        prefetchAfterPaint();
-        return;
+    m_session.tick();
+}
+
+bool frmViwer::showSlide(int position, const QString& path) {
+    if (!loadIntoControl(path))
+        return false;
+    // The image on screen is the current one, so that file operations act on what the user
+    // sees.
+    m_session.list().setPosition(position);
+    titleFor(path);
+    if (!m_isFullScreen) {
+        m_slideShowSizing = true;
+        sizeWindowForImage();
+        m_slideShowSizing = false;
+        layoutChildren();
     }
+    fitLargeImage();
+    UpdateStatusBar();
+    prefetchAfterPaint();
+    return true;
 }
 
 void frmViwer::AskSlideShowDelay() {
-    const QString text =
-        m_prompts.inputBox(QStringLiteral("Delay in Milliseconds(1000=1 Second):"),
-                           QStringLiteral("Slide Show Delay"), QString::number(m_slideInterval));
+    const QString text = m_prompts.inputBox(QStringLiteral("Delay in Milliseconds(1000=1 Second):"),
+                                            QStringLiteral("Slide Show Delay"),
+                                            QString::number(m_session.slideInterval()));
     const std::optional<int> delay = ParseSlideShowDelay(text);
     if (!delay)
         return;
     if (isSlideShowOn())
         ToggleSlideShow();
-    m_slideInterval = *delay;
-    m_tmrSlideShow.setInterval(m_slideInterval);
-    SaveSlideShowDelay(CRegister(m_registry), m_slideInterval);
+    m_session.setSlideInterval(*delay);
+    SaveSlideShowDelay(CRegister(m_registry), m_session.slideInterval());
 }
 
 // ---- Zoom, panning, rotation, smoothing -----------------------------------------------------
@@ -914,14 +902,14 @@ void frmViwer::onImageChanged() {
 }
 
 void frmViwer::UpdateStatusBar() {
-    if (!m_list.contains(m_list.position()))
+    if (!m_session.list().contains(m_session.list().position()))
         return;
     const ImageDocument& doc = m_imgX->document();
     StatusBarInput input;
     // The current position follows the slide show, so it is the image on screen either way.
-    input.position = m_list.position() + 1;
-    input.count = m_list.count();
-    input.path = m_list.current();
+    input.position = m_session.list().position() + 1;
+    input.count = m_session.list().count();
+    input.path = m_session.list().current();
     input.shortName = doc.ShortName();
     input.decodedFileName = doc.FileName();
     input.width = doc.Width();

@@ -10,6 +10,7 @@
 #include "viewer/ImageList.h"
 #include "viewer/ViewerGeometry.h"
 #include "viewer/ViewerLogic.h"
+#include "viewer/ViewerSession.h"
 
 class QAction;
 class QFrame;
@@ -43,9 +44,9 @@ public:
     ~frmViwer() override;
 
     // State shared with the other windows.
-    const QStringList& ImagePaths() const { return m_list.paths(); }
-    int CurrentIndex() const { return m_list.position(); }
-    const ImageList& imageList() const { return m_list; }
+    const QStringList& ImagePaths() const { return m_session.list().paths(); }
+    int CurrentIndex() const { return m_session.list().position(); }
+    const ImageList& imageList() const { return m_session.list(); }
     bool IsFullScreen() const { return m_isFullScreen; }
     bool bCommand() const { return m_bCommand; }
     void setBCommand(bool on) { m_bCommand = on; }
@@ -109,8 +110,8 @@ public:
     void AskSlideShowDelay();
     void SlideShowTick();
     bool isSlideShowOn() const;
-    int SlidePosition() const { return m_slidePosition; }
-    int slideShowInterval() const { return m_slideInterval; }
+    int SlidePosition() const { return m_session.slidePosition(); }
+    int slideShowInterval() const { return m_session.slideInterval(); }
 
     // Zoom, panning, rotation, smoothing
     void ZoomIn();
@@ -152,6 +153,7 @@ private:
     // to name it again.
     void titleFor(const QString& path);
     void prefetchNeighbours();
+    bool showSlide(int position, const QString& path);
     void prefetchAfterPaint();
     void runPendingPrefetch();
     void sizeWindowForImage();
@@ -178,8 +180,8 @@ private:
     MyPrinter* m_printer = nullptr;
     QString m_programFolder;
     QPointer<frmAbout> m_about;
+    ViewerSession m_session;
 
-    ImageList m_list;
     bool m_isFullScreen = false;
     bool m_bCommand = false;
     QString m_titledPath;   // the image the title last named
@@ -190,10 +192,6 @@ private:
     WheelMapper m_wheel;
     int m_saveFilterIndex = 1;  // the save dialog's filter as the user last left it
 
-    int m_slidePosition = 0;
-    int m_slideInterval = 2000;
-    QTimer m_tmrSlideShow;
-    bool m_slideShowOn = false;
     bool m_slideShowSizing = false;
     bool m_closing = false;
 
