@@ -23,7 +23,6 @@ bool decodedOutOfProcess(ImageFormat format) {
     switch (format) {
         case ImageFormat::Psd:
         case ImageFormat::Pcx:
-        case ImageFormat::Pcd:
         case ImageFormat::Wmf:
         case ImageFormat::Emf:
             return true;

@@ -216,10 +216,11 @@ DecodedImage finishLibraryDecode(DecodedImage result, const ImageHeader& header,
 }
 
 // ImageMagick, libwmf and libemf2svg parse in the sandboxed helper; in process only where the
-// helper is not installed.
+// helper is not installed, and for Photo CD, which ImageMagick reads through a temporary file
+// that the locked-down helper may not create.
 DecodedImage decodeRisky(const QByteArray& data, ImageFormat format) {
     SandboxedDecoder& sandbox = SandboxedDecoder::Shared();
-    if (sandbox.Available()) {
+    if (format != ImageFormat::Pcd && sandbox.Available()) {
         return sandbox.Decode(data, format);
     }
     return format == ImageFormat::Emf ? DecodeEmf(data, kMaxBytes) : DecodeWithMagick(data, format);

@@ -57,8 +57,6 @@ void warmUp() {
         QPainter painter(&canvas);
         painter.drawText(0, 12, QStringLiteral("Ag"));
     }
-    // The Photo CD coder has no writer; a failed read still loads it.
-    DecodeWithMagick(QByteArray(2048, '\0'), ImageFormat::Pcd);
 }
 
 // From here on: no file opened, none created, no socket, no new program. Everything else the
