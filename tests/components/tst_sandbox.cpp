@@ -140,9 +140,16 @@ private Q_SLOTS:
         QVERIFY(sandbox.HelperPid() != first);
     }
 
+    void lockedDownHelperCannotOpenFiles_data() {
+        QTest::addColumn<QByteArray>("input");
+        QTest::newRow("read a file") << QByteArray("LORVANE-TEST open");
+        QTest::newRow("create a file") << QByteArray("LORVANE-TEST create");
+        QTest::newRow("open a network socket") << QByteArray("LORVANE-TEST socket");
+    }
     void lockedDownHelperCannotOpenFiles() {
+        QFETCH(QByteArray, input);
         SandboxedDecoder sandbox(helper("lorvane-decoder-test"));
-        const DecodedImage result = sandbox.Decode("LORVANE-TEST open", ImageFormat::Psd);
+        const DecodedImage result = sandbox.Decode(input, ImageFormat::Psd);
         QVERIFY2(result.reason.startsWith(QLatin1String("refused: ")), qPrintable(result.reason));
     }
 

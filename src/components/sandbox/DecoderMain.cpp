@@ -135,8 +135,11 @@ bool testHook(const QByteArray& data, Reply* reply) {
             held.emplace_back(new char[16 << 20]);
             *reinterpret_cast<volatile char*>(held.back().get()) = 1;
         }
-    } else if (what == "open") {
-        const int fd = ::open("/etc/hostname", O_RDONLY);
+    } else if (what == "open" || what == "create" || what == "socket") {
+        const int fd = what == "open"     ? ::open("/etc/hostname", O_RDONLY)
+                       : what == "create" ? ::open("/tmp/lorvane-decoder-probe",
+                                                   O_WRONLY | O_CREAT | O_TRUNC, 0600)
+                                          : ::socket(AF_INET, SOCK_STREAM, 0);
         const int err = errno;
         const QByteArray text =
             fd >= 0 ? QByteArray("opened") : QByteArray("refused: ") + std::strerror(err);
