@@ -13,7 +13,7 @@ packages=(
   qt6-qpa-plugins qt6-gtk-platformtheme libgl-dev libjpeg62-turbo-dev
   libjpeg-turbo-progs libmagick++-6.q16-dev libemf2svg-dev emf2svg imagemagick
   xdg-utils desktop-file-utils shared-mime-info poppler-utils
-  adwaita-icon-theme
+  adwaita-icon-theme libseccomp-dev
 )
 
 install_missing() {

@@ -1,18 +1,71 @@
 #include "OpenBench.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTextStream>
 
 #include "BenchUtil.h"
+#include "components/EmfDecoder.h"
 #include "components/ImageCodecs.h"
+#include "components/ImageHeader.h"
+#include "components/MagickCodec.h"
+#include "components/sandbox/SandboxedDecoder.h"
 
 namespace lorvane::bench {
 
 namespace {
 
 const QSize kScreen(1920, 1080);
+
+bool decodedOutOfProcess(ImageFormat format) {
+    switch (format) {
+        case ImageFormat::Psd:
+        case ImageFormat::Pcx:
+        case ImageFormat::Wmf:
+        case ImageFormat::Emf:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The library decode of a type the sandboxed helper serves, in process and through the helper
+// (already started: the untimed warm-up starts it), and what starting one costs.
+void reportSandboxCost(const QString& file, int runs) {
+    QFile input(file);
+    if (!input.open(QIODevice::ReadOnly)) {
+        return;
+    }
+    const QByteArray bytes = input.readAll();
+    const ImageFormat format =
+        SniffImageHeader(bytes.left(64 * 1024), QFileInfo(file).suffix()).format;
+    if (!decodedOutOfProcess(format) || !SandboxedDecoder::Shared().Available()) {
+        return;
+    }
+    const auto local = medianMs(runs, [&] {
+        return (format == ImageFormat::Emf ? DecodeEmf(bytes, qint64(1) << 30)
+                                           : DecodeWithMagick(bytes, format))
+            .ok();
+    });
+    const auto sandboxed =
+        medianMs(runs, [&] { return SandboxedDecoder::Shared().Decode(bytes, format).ok(); });
+    const auto started = medianMs(runs, [&] {
+        SandboxedDecoder fresh(SandboxedDecoder::Shared().HelperPath());
+        return fresh.Decode(bytes, format).ok();
+    });
+    if (!local || !sandboxed) {
+        return;
+    }
+    report(QStringLiteral("open.in_process_library_decode"), *local, QStringLiteral("ms"));
+    report(QStringLiteral("open.sandboxed_library_decode"), *sandboxed, QStringLiteral("ms"));
+    report(QStringLiteral("open.sandbox_cost"), *sandboxed - *local, QStringLiteral("ms"));
+    if (started) {
+        report(QStringLiteral("open.sandboxed_decode_with_helper_start"), *started,
+               QStringLiteral("ms"));
+    }
+}
 
 }  // namespace
 
@@ -49,6 +102,8 @@ int runOpen(QStringList arguments) {
         report(QStringLiteral("open.reduced_decode_1920x1080"), *reduced, QStringLiteral("ms"));
         report(QStringLiteral("open.reduced_width"), reducedSize.width(), QStringLiteral("px"));
     }
+
+    reportSandboxCost(file, runs);
 
     const QString djpeg = QStandardPaths::findExecutable(QStringLiteral("djpeg"));
     if (djpeg.isEmpty()) {

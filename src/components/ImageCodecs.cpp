@@ -14,6 +14,7 @@
 #include "components/PcxMonoDecoder.h"
 #include "components/PsdIndexedDecoder.h"
 #include "components/TgaDecoder.h"
+#include "components/sandbox/SandboxedDecoder.h"
 
 namespace lorvane {
 
@@ -214,6 +215,17 @@ DecodedImage finishLibraryDecode(DecodedImage result, const ImageHeader& header,
     return result;
 }
 
+// ImageMagick, libwmf and libemf2svg parse in the sandboxed helper; in process only where the
+// helper is not installed, and for Photo CD, which ImageMagick reads through a temporary file
+// that the locked-down helper may not create.
+DecodedImage decodeRisky(const QByteArray& data, ImageFormat format) {
+    SandboxedDecoder& sandbox = SandboxedDecoder::Shared();
+    if (format != ImageFormat::Pcd && sandbox.Available()) {
+        return sandbox.Decode(data, format);
+    }
+    return format == ImageFormat::Emf ? DecodeEmf(data, kMaxBytes) : DecodeWithMagick(data, format);
+}
+
 // Icons and cursors show their largest entry first; entries of equal size keep the file's order,
 // the deepest of them listed first by most writers.
 DecodedImage largestFirst(DecodedImage result) {
@@ -282,10 +294,10 @@ DecodedImage DecodeImageFile(const QString& path, QSize maxSize) {
                 return finishLibraryDecode(DecodePsdIndexed(file.readAll(), kMaxBytes), header,
                                            maxSize);
             }
-            return finishLibraryDecode(DecodeWithMagick(file.readAll(), header.format), header,
-                                       maxSize);
+            return finishLibraryDecode(decodeRisky(file.readAll(), header.format), header, maxSize);
         case ImageFormat::Emf:
-            return finishLibraryDecode(DecodeEmf(file.readAll(), kMaxBytes), header, maxSize);
+            return finishLibraryDecode(decodeRisky(file.readAll(), ImageFormat::Emf), header,
+                                       maxSize);
         case ImageFormat::Ico:
         case ImageFormat::Cur: {
             // All entries, even for a reduced decode: the largest is wanted, not the first.

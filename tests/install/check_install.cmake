@@ -14,7 +14,7 @@ endif()
 set(root "${stage}${prefix}")
 set(folder "${LIBDIR}/lorvane")
 foreach(file
-    ${folder}/lorvane ${folder}/lorvane-identify ${folder}/LorvaneMain.skn ${folder}/viewer.spl
+    ${folder}/lorvane ${folder}/lorvane-identify ${folder}/lorvane-decoder ${folder}/LorvaneMain.skn ${folder}/viewer.spl
     ${folder}/lorvane.html ${folder}/icons/lorvane.svg ${folder}/icons/jpg.svg
     ${DATADIR}/icons/hicolor/scalable/apps/lorvane.svg ${DATADIR}/applications/lorvane.desktop)
   if(NOT EXISTS "${root}/${file}")
