@@ -532,6 +532,10 @@ void frmMain::CheckPath(const QString& s) {
 
 void frmMain::RefreshImages(const QString& p, const QString& pTo) {
     m_imageExplore->UpdateAfterOperation(p, pTo);
+    // The preview must not keep showing a file that is gone, or View Image opens a missing file.
+    if (p.isEmpty() || m_ImgX->document().FileName() != p || QFileInfo::exists(p))
+        return;
+    ShowPreview(pTo);
 }
 
 void frmMain::viewerUnloaded() {

@@ -118,6 +118,8 @@ public:
     // ViewerHost
     void showBrowser() override;
     void CheckPath(const QString& s) override;
+    // A previewed file that is gone leaves the preview: empty after a delete or move, the new
+    // file after a rename.
     void RefreshImages(const QString& p, const QString& pTo) override;
     void viewerUnloaded() override;
     void endProgram() override;

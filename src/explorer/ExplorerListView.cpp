@@ -2,6 +2,9 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOption>
 
 #include <algorithm>
 
@@ -32,13 +35,40 @@ void ExplorerListView::setCellSize(QSize size) {
     updateGrid();
 }
 
+int ExplorerListView::layoutWidth() const {
+    // The list wraps its rows as though the vertical scroll bar were there whenever it may
+    // appear, so that the bar coming or going does not re-flow the items; the grid is cut from
+    // the same width.
+    int width = maximumViewportSize().width();
+    const QScrollBar* bar = verticalScrollBar();
+    if (verticalScrollBarPolicy() == Qt::ScrollBarAsNeeded &&
+        style()->pixelMetric(QStyle::PM_ScrollView_ScrollBarOverlap, nullptr, bar) == 0) {
+        width -= style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, bar);
+        if (style()->styleHint(QStyle::SH_ScrollView_FrameOnlyAroundContents, nullptr, this)) {
+            QStyleOption option;
+            option.initFrom(this);
+            width -= 2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, this);
+        }
+    }
+    // A row wraps once its cells would reach the last pixel.
+    return width - spacing() - 1;
+}
+
 void ExplorerListView::updateGrid() {
     if (m_cellSize.isEmpty()) {
         return;
     }
-    const int available = viewport()->width();
-    const int columns = std::max(1, available / m_cellSize.width());
-    const QSize grid(std::max(m_cellSize.width(), available / columns), m_cellSize.height());
+    // Items under a pressed button stay where the user saw them until the click is over.
+    if (m_buttonsDown != Qt::NoButton) {
+        m_gridPending = true;
+        return;
+    }
+    m_gridPending = false;
+    const int available = layoutWidth();
+    const int cell = m_cellSize.width() + spacing();
+    const int columns = std::max(1, available / cell);
+    const QSize grid(std::max(m_cellSize.width(), available / columns - spacing()),
+                     m_cellSize.height());
     if (grid != gridSize()) {
         setGridSize(grid);
     }
@@ -47,6 +77,11 @@ void ExplorerListView::updateGrid() {
 void ExplorerListView::resizeEvent(QResizeEvent* event) {
     QListView::resizeEvent(event);
     updateGrid();
+}
+
+void ExplorerListView::mousePressEvent(QMouseEvent* event) {
+    m_buttonsDown = event->buttons();
+    QListView::mousePressEvent(event);
 }
 
 void ExplorerListView::keyPressEvent(QKeyEvent* event) {
@@ -71,7 +106,11 @@ void ExplorerListView::keyReleaseEvent(QKeyEvent* event) {
 
 void ExplorerListView::mouseReleaseEvent(QMouseEvent* event) {
     QListView::mouseReleaseEvent(event);
+    m_buttonsDown = event->buttons();
     Q_EMIT mouseReleased(event->button(), event->position().toPoint());
+    if (m_gridPending && m_buttonsDown == Qt::NoButton) {
+        updateGrid();
+    }
 }
 
 void ExplorerListView::focusInEvent(QFocusEvent* event) {

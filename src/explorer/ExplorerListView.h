@@ -18,8 +18,12 @@ public:
     // The list draws its selection only while it has the keyboard focus.
     bool showsSelection() const { return hasFocus(); }
 
-    // The smallest cell; cells are widened so that the columns fill the width.
+    // The smallest cell; cells are widened so that the columns fill the width. Every width that
+    // holds n cells beside the room kept for the scroll bar shows n columns, whether the bar is
+    // shown or not.
     void setCellSize(QSize size);
+    // The width the rows are laid out in.
+    int layoutWidth() const;
 
 Q_SIGNALS:
     void deletePressed(Qt::KeyboardModifiers modifiers);
@@ -29,6 +33,7 @@ Q_SIGNALS:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
@@ -38,6 +43,8 @@ private:
     void updateGrid();
 
     QSize m_cellSize;
+    Qt::MouseButtons m_buttonsDown = Qt::NoButton;
+    bool m_gridPending = false;
 };
 
 }  // namespace lorvane

@@ -60,9 +60,11 @@ frmFile::frmFile(SpecialFolders& specialFolders, Skin* skin, QWidget* parent)
     m_cmdCancel = new QPushButton(QStringLiteral(" &Cancel"), this);
     m_cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
     place(m_cmdCancel, 5910, 5385, 1620, 465);
-    // Enter in the destination box must not choose a button on its own.
+    // Ok is the default wherever the focus is: the tree and the text boxes pass Enter on to the
+    // window, which clicks it.
     m_cmdOK->setAutoDefault(false);
     m_cmdCancel->setAutoDefault(false);
+    m_cmdOK->setDefault(true);
     connect(m_cmdOK, &QPushButton::clicked, this, [this] { hide(); });
     connect(m_cmdCancel, &QPushButton::clicked, this, [this] {
         m_cancelled = true;

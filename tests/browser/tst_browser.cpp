@@ -67,6 +67,8 @@ private Q_SLOTS:
     void checkPathOfAnotherFolderMovesAndSelects();
     void previewDecodesItsNeighboursOnceTheScanIsOver();
     void refreshImagesReachesTheExplorer();
+    void refreshImagesLetsThePreviewFollowItsFile_data();
+    void refreshImagesLetsThePreviewFollowItsFile();
     void explorerMoveOfSeveralItemsKeepsNamesAndEmptiesTheirPlaces();
     void explorerDeclinedDeleteKeepsEveryItem();
 
@@ -450,6 +452,48 @@ void BrowserTest::refreshImagesReachesTheExplorer() {
     m_window->RefreshImages(from, to);
     QVERIFY(m_window->ImageExplore1().ImagePaths().contains(to));
     QVERIFY(!m_window->ImageExplore1().ImagePaths().contains(from));
+}
+
+void BrowserTest::refreshImagesLetsThePreviewFollowItsFile_data() {
+    QTest::addColumn<QString>("changed");
+    QTest::addColumn<QString>("renamedTo");
+    QTest::addColumn<QString>("previewAfter");
+    QTest::newRow("previewed file deleted") << "B/b1.png"
+                                            << ""
+                                            << "";
+    QTest::newRow("previewed file renamed") << "B/b1.png"
+                                            << "B/b9.png"
+                                            << "B/b9.png";
+    QTest::newRow("another file deleted") << "B/b2.png"
+                                          << ""
+                                          << "B/b1.png";
+    QTest::newRow("another file renamed") << "B/b2.png"
+                                          << "B/b9.png"
+                                          << "B/b1.png";
+}
+
+void BrowserTest::refreshImagesLetsThePreviewFollowItsFile() {
+    QFETCH(QString, changed);
+    QFETCH(QString, renamedTo);
+    QFETCH(QString, previewAfter);
+    exploreByClick(QStringLiteral("B"));
+    QCOMPARE(m_window->preview().document().FileName(), path(QStringLiteral("B/b1.png")));
+    const QString from = path(changed);
+    const QString to = renamedTo.isEmpty() ? QString() : path(renamedTo);
+    QVERIFY(to.isEmpty() ? QFile::remove(from) : QFile::rename(from, to));
+    m_window->RefreshImages(from, to);
+    const ImageDocument& shown = m_window->preview().document();
+    if (previewAfter.isEmpty()) {
+        QCOMPARE(shown.Count(), 0);
+        QCOMPARE(shown.FileName(), QString());
+        // View Image on the emptied preview does nothing, so nothing says the file is missing.
+        m_window->OpenPreviewInViewer();
+        QVERIFY(m_window->isVisible());
+        QVERIFY(m_prompts->messages().isEmpty());
+    } else {
+        QCOMPARE(shown.FileName(), path(previewAfter));
+        QVERIFY(shown.Count() > 0);
+    }
 }
 
 namespace {

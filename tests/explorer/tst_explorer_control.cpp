@@ -6,7 +6,9 @@
 #include <QMenu>
 #include <QPointer>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTest>
 #include <QTimer>
 
@@ -14,6 +16,7 @@
 #include <memory>
 
 #include "ExplorerSandbox.h"
+#include "explorer/ExplorerItemDelegate.h"
 #include "explorer/ExplorerItemModel.h"
 #include "explorer/ExtensionLists.h"
 #include "explorer/ImageExplore.h"
@@ -143,6 +146,8 @@ private Q_SLOTS:
     void updateAfterOperation();
 
     void controlKeepsItsMinimumWidthAndPlacesTheNote();
+    void everyWidthShowsTheColumnsItHolds();
+    void gridHoldsStillWhileAButtonIsDown();
 };
 
 void TestExplorerControl::explorePathBeforeSetExtOnlyWarns() {
@@ -707,6 +712,85 @@ void TestExplorerControl::controlKeepsItsMinimumWidthAndPlacesTheNote() {
     QCOMPARE(note.left(), int(std::lround(285 / twipsPerPixel)));
     QCOMPARE(note.top(), int(std::lround(1155 / twipsPerPixel)));
     QCOMPARE(note.width(), int(std::lround(600 - 400 / twipsPerPixel)));
+}
+
+}  // namespace lorvane
+
+namespace lorvane {
+
+namespace {
+
+// Items in the list's first row.
+int ColumnsShown(const ImageExplore& explore) {
+    const QListView* list = explore.lv();
+    const int top = list->visualRect(explore.items()->index(0)).top();
+    int columns = 0;
+    while (columns < explore.items()->rowCount() &&
+           list->visualRect(explore.items()->index(columns)).top() == top) {
+        ++columns;
+    }
+    return columns;
+}
+
+}  // namespace
+
+void TestExplorerControl::everyWidthShowsTheColumnsItHolds() {
+    // One list that needs no scroll bar and one that does, side by side at every width.
+    Fixture shortList;
+    Fixture longList;
+    for (Fixture* f : {&shortList, &longList}) {
+        for (int i = 0; i < 8; ++i) {
+            f->sandbox.addImage(QStringLiteral("p%1.png").arg(i, 2, 10, QLatin1Char('0')),
+                                QSize(40, 30));
+        }
+    }
+    shortList.explore.resize(1100, 1800);
+    longList.explore.resize(1100, 300);
+    QVERIFY(shortList.showAndExplore());
+    QVERIFY(longList.showAndExplore());
+    const auto* delegate =
+        qobject_cast<ExplorerItemDelegate*>(longList.explore.lv()->itemDelegate());
+    QVERIFY(delegate);
+    const int cell = delegate->cellSize().width();
+    const QListView* list = shortList.explore.lv();
+    const int barExtent =
+        list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list->verticalScrollBar());
+
+    for (int width = 240; width <= 1100; width += 7) {
+        shortList.explore.resize(width, 1800);
+        longList.explore.resize(width, 300);
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        QVERIFY(!shortList.explore.lv()->verticalScrollBar()->isVisible());
+        QVERIFY(longList.explore.lv()->verticalScrollBar()->isVisible());
+        const int columns = ColumnsShown(shortList.explore);
+        const QString at = QStringLiteral("at width %1: %2 columns").arg(width).arg(columns);
+        // The scroll bar showing or not never changes the columns.
+        QVERIFY2(ColumnsShown(longList.explore) == columns, qPrintable(at));
+        // The columns shown fit, and one more would not beside the scroll bar's room.
+        const int room = list->viewport()->width();
+        QVERIFY2(columns * cell <= room, qPrintable(at));
+        QVERIFY2((columns + 1) * cell >= room - barExtent, qPrintable(at));
+    }
+}
+
+void TestExplorerControl::gridHoldsStillWhileAButtonIsDown() {
+    Fixture f;
+    f.makeStandardFolder();
+    f.explore.resize(1000, 400);
+    QVERIFY(f.showAndExplore());
+    QListView* list = f.explore.lv();
+    const QSize before = list->gridSize();
+    const QPoint where = f.centreOf(2);
+    QTest::mousePress(list->viewport(), Qt::LeftButton, {}, where);
+    f.explore.resize(600, 400);
+    QCoreApplication::processEvents();
+    QCOMPARE(list->gridSize(), before);
+    QCOMPARE(list->indexAt(where).row(), 2);
+    QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, where);
+    QCOMPARE(f.selectedRows(), QList<int>{2});
+    // Once the click is over the list fits its new width.
+    QVERIFY(list->gridSize() != before);
 }
 
 }  // namespace lorvane

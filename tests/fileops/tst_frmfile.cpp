@@ -62,6 +62,42 @@ void TestFrmFile::closeBoxCancels() {
     QCOMPARE(form.ShowFileForm(1, "/a/b.jpg"), QString());
 }
 
+void TestFrmFile::keysAnswerWhereverTheFocusIs_data() {
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("answer");
+    const QString chosen = QStringLiteral("/photos/");
+    QTest::newRow("Enter in the tree") << "FolderTree" << int(Qt::Key_Return) << chosen;
+    QTest::newRow("keypad Enter in the tree") << "FolderTree" << int(Qt::Key_Enter) << chosen;
+    QTest::newRow("Enter in the destination") << "txtDestination" << int(Qt::Key_Return) << chosen;
+    QTest::newRow("Enter in the source") << "txtSource" << int(Qt::Key_Return) << chosen;
+    QTest::newRow("Esc in the tree") << "FolderTree" << int(Qt::Key_Escape) << QString();
+    QTest::newRow("Esc in the destination") << "txtDestination" << int(Qt::Key_Escape) << QString();
+}
+
+void TestFrmFile::keysAnswerWhereverTheFocusIs() {
+    QFETCH(QString, focus);
+    QFETCH(int, key);
+    QFETCH(QString, answer);
+    FakeSpecialFolders folders;
+    frmFile form(folders, nullptr);
+    bool answeredByKey = false;
+    whenShown(form, [&form, &answeredByKey, focus, key] {
+        auto* target = form.findChild<QWidget*>(focus);
+        QVERIFY(target);
+        target->setFocus();
+        form.txtDestination()->setText("/photos/");
+        QTest::keyClick(target, Qt::Key(key));
+        answeredByKey = !form.isVisible();
+        // A key that answers nothing must not leave the test waiting.
+        if (form.isVisible())
+            form.close();
+    });
+    const QString result = form.ShowFileForm(1, "/a/b.jpg");
+    QVERIFY(answeredByKey);
+    QCOMPARE(result, answer);
+}
+
 void TestFrmFile::treeAndRootFillDestination() {
     FakeSpecialFolders folders;
     folders.setPath(SpecialFolders::kDesktop, "/home/me/Desktop/");

@@ -11,6 +11,8 @@ class TestFrmFile : public QObject {
 private Q_SLOTS:
     void answersByButton();
     void closeBoxCancels();
+    void keysAnswerWhereverTheFocusIs_data();
+    void keysAnswerWhereverTheFocusIs();
     void treeAndRootFillDestination();
     void progressDialogCancels();
 };
