@@ -251,6 +251,9 @@ long HiveFileRegistry::modifyHive(const std::function<long(RegistryHive&)>& chan
     }
     if (*hive != before) {
         const QByteArray bytes = hive->toRegFile();
+        if (bytes.size() > RegistryHive::kMaxFileSize) {
+            return RegError::RegistryIoFailed;
+        }
         QSaveFile file(m_path);
         if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() ||
             !file.commit()) {
