@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 #include <functional>
 #include <memory>
 
@@ -139,6 +141,7 @@ private Q_SLOTS:
     void hiveAtTheBoundsParses();
     void hivePastTheBoundsIsMovedAside();
     void deepKeysAreRefused();
+    void fifoHiveIsRefusedWithoutBlocking();
 
     void missingKeysAndValuesAreNotFound_data() { addBackends(); }
     void missingKeysAndValuesAreNotFound();
@@ -342,6 +345,18 @@ void PlatformTest::hivePastTheBoundsIsMovedAside() {
     const QStringList aside = QDir(m_dir->path()).entryList({"registry.reg.broken-*"});
     QCOMPARE(aside.size(), 1);
     QCOMPARE(readAll(m_dir->filePath(aside.first())), deep);
+}
+
+// A FIFO in the hive's place is never opened for a blocking read: it reads as an unreadable file,
+// left where it is.
+void PlatformTest::fifoHiveIsRefusedWithoutBlocking() {
+    QVERIFY(::mkfifo(QFile::encodeName(hivePath()).constData(), 0600) == 0);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("registry.reg cannot be read"));
+    HiveFileRegistry registry(hivePath());
+    QCOMPARE(registry.openKey(RegRoot::CurrentUser, "", RegAccess::Read).error, RegError::Success);
+    QCOMPARE(registry.createKey(RegRoot::CurrentUser, "Software\\A").error, RegError::AccessDenied);
+    QVERIFY(QFileInfo(hivePath()).isSymLink() || !QFileInfo(hivePath()).isFile());
+    QVERIFY(QFileInfo::exists(hivePath()));
 }
 
 void PlatformTest::deepKeysAreRefused() {
