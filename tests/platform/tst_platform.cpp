@@ -160,6 +160,7 @@ private Q_SLOTS:
     void missingFolderIsCreatedOnFirstWrite();
     void readsSeeOtherObjectsWrites();
     void interleavedWritersLoseNothing();
+    void concurrentProcessesLoseNothing_data();
     void concurrentProcessesLoseNothing();
     void brokenHiveIsMovedAsideAndNeverOverwritten();
     void brokenReadOnlyHiveIsLeftInPlace();
@@ -591,9 +592,16 @@ void PlatformTest::interleavedWritersLoseNothing() {
     }
 }
 
+void PlatformTest::concurrentProcessesLoseNothing_data() {
+    QTest::addColumn<int>("writers");
+    QTest::addColumn<int>("count");
+    QTest::newRow("three writers, 40 values each") << 3 << 40;
+    QTest::newRow("two writers, 200 values each") << 2 << 200;
+}
+
 void PlatformTest::concurrentProcessesLoseNothing() {
-    const int writers = 3;
-    const int count = 40;
+    QFETCH(int, writers);
+    QFETCH(int, count);
     std::vector<std::unique_ptr<QProcess>> processes;
     for (int w = 0; w < writers; ++w) {
         auto process = std::make_unique<QProcess>();
@@ -609,6 +617,7 @@ void PlatformTest::concurrentProcessesLoseNothing() {
         QCOMPARE(process->exitCode(), 0);
     }
 
+    QVERIFY(RegistryHive::fromRegFile(readAll(hivePath())).hive);
     const HiveFileRegistry check(hivePath());
     const RegOpenResult key =
         check.openKey(RegRoot::LocalMachine, "SOFTWARE\\Race", RegAccess::Read);
