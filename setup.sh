@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what Lorvane needs on Debian 12, builds it, then runs it or its tests.
 #   ./setup.sh run [ARGUMENTS...]   build (release) and start lorvane with the arguments given
-#   ./setup.sh test                 build (warnings as errors) and run every test
+#   ./setup.sh test                 build (warnings as errors) and run every test, then build with
+#                                   the sanitizers and run every test again
 set -euo pipefail
 # Paths given to `run` stay relative to the folder the command was typed in.
 root=$(cd "$(dirname "$0")" && pwd)
@@ -46,6 +47,16 @@ case "$mode" in
     cmake --preset ci
     cmake --build --preset ci -j "$jobs"
     QT_QPA_PLATFORM=offscreen ctest --preset ci -j "$jobs"
+    # Then every suite again under AddressSanitizer and UndefinedBehaviorSanitizer, leaks
+    # included; only other libraries' leaks are suppressed. --fresh: nothing configured earlier is
+    # trusted.
+    cmake --preset asan --fresh
+    cmake --build --preset asan -j "$jobs"
+    QT_QPA_PLATFORM=offscreen \
+      ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+      LSAN_OPTIONS="suppressions=$root/.ci/lsan.supp:print_suppressions=0" \
+      UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+      ctest --preset asan -j "$jobs"
     ;;
   *)
     echo "usage: $0 run [ARGUMENTS...] | $0 test" >&2

@@ -1,8 +1,14 @@
 #include "components/ImageCodecs.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <cerrno>
+#include <cstring>
 
 #include <algorithm>
 #include <cmath>
@@ -250,8 +256,21 @@ DecodedImage DecodeImageFile(const QString& path, QSize maxSize) {
     if (info.isDir()) {
         return failure(QStringLiteral("The path is a folder, not an image file"));
     }
+    // Opened without blocking and checked for what was opened: a FIFO or a device named like an
+    // image is never read.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return failure(QStringLiteral("The file cannot be opened: %1")
+                           .arg(QString::fromLocal8Bit(strerror(errno))));
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return failure(QStringLiteral("The path is not a regular file"));
+    }
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
         return failure(QStringLiteral("The file cannot be opened: %1").arg(file.errorString()));
     }
     if (file.size() == 0) {

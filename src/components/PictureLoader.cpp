@@ -56,7 +56,9 @@ PictureResult LoadPicture(const QString& path) {
         result.picture = *largest;
         return result;
     }
-    if (QFileInfo(path).suffix().compare(QLatin1String("dib"), Qt::CaseInsensitive) == 0 &&
+    // A FIFO or device was refused above and must not be opened here either.
+    const QFileInfo info(path);
+    if (info.isFile() && info.suffix().compare(QLatin1String("dib"), Qt::CaseInsensitive) == 0 &&
         isPackedDib(path)) {
         result.picture = readPackedDib(path);
         if (!result.picture.isNull()) {

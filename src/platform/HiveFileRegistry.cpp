@@ -95,15 +95,25 @@ std::optional<HiveFileRegistry::FileStamp> HiveFileRegistry::statFile() const {
 
 HiveFileRegistry::FileContent HiveFileRegistry::readFile() const {
     FileContent content;
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // Without blocking: a FIFO or a device put in the hive's place must not hang the start. What
+    // was opened is checked, not the name, and anything but a regular file reads as unreadable.
+    const int fd = ::open(QFile::encodeName(m_path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
         content.stamp = statFile();
         content.readable = !content.stamp;
         return content;
     }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        content.stamp = statFile();
+        content.readable = false;
+        return content;
+    }
     // The stamp of the file actually opened: a writer may rename a new one in at any moment.
     struct stat info {};
-    if (::fstat(file.handle(), &info) != 0) {
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        content.stamp = statFile();
         content.readable = false;
         return content;
     }
@@ -251,6 +261,9 @@ long HiveFileRegistry::modifyHive(const std::function<long(RegistryHive&)>& chan
     }
     if (*hive != before) {
         const QByteArray bytes = hive->toRegFile();
+        if (bytes.size() > RegistryHive::kMaxFileSize) {
+            return RegError::RegistryIoFailed;
+        }
         QSaveFile file(m_path);
         if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() ||
             !file.commit()) {

@@ -29,8 +29,11 @@ bool isRepresentableName(QStringView name) {
     return true;
 }
 
-// Windows key names are at most 255 characters.
+// The bounds of the Windows registry: key names of at most 255 characters, value names of at most
+// 16383, keys nested at most 512 deep. A file past them was not written by a registry.
 constexpr qsizetype kMaxKeyNameLength = 255;
+constexpr qsizetype kMaxValueNameLength = 16383;
+constexpr qsizetype kMaxKeyDepth = 512;
 
 std::optional<QStringList> splitKeyPath(const QString& path) {
     if (path.startsWith(u'\\')) {
@@ -44,6 +47,9 @@ std::optional<QStringList> splitKeyPath(const QString& path) {
         return QStringList();
     }
     const QStringList names = trimmed.split(u'\\');
+    if (names.size() > kMaxKeyDepth) {
+        return std::nullopt;
+    }
     for (const QString& name : names) {
         if (name.isEmpty() || name.size() > kMaxKeyNameLength || !isRepresentableName(name)) {
             return std::nullopt;
@@ -246,19 +252,25 @@ RegistryHive::Key* RegistryHive::findKey(RegRoot root, const QStringList& names)
     return const_cast<Key*>(std::as_const(*this).findKey(root, names));
 }
 
-RegistryHive::Key* RegistryHive::findOrCreateKey(RegRoot root, const QStringList& names) {
+RegistryHive::Key* RegistryHive::findOrCreateKey(RegRoot root, const QStringList& names,
+                                                 qsizetype* createdPathsLength) {
     const auto index = rootIndex(root);
     if (!index) {
         return nullptr;
     }
     Key* key = &m_roots[size_t(*index)];
+    qsizetype pathLength = kRootNames[size_t(*index)].size();
     for (const QString& name : names) {
+        pathLength += 1 + name.size();
         auto it = std::lower_bound(key->subKeys.begin(), key->subKeys.end(), name,
                                    [](const Key& k, const QString& n) {
                                        return k.name.compare(n, Qt::CaseInsensitive) < 0;
                                    });
         if (it == key->subKeys.end() || !sameName(it->name, name)) {
             it = key->subKeys.insert(it, Key{name, {}, {}});
+            if (createdPathsLength) {
+                *createdPathsLength += pathLength;
+            }
         }
         key = &*it;
     }
@@ -353,7 +365,7 @@ long RegistryHive::setValue(RegRoot root, const QString& path, const QString& na
     if (error != RegError::Success) {
         return error == RegError::FileNotFound ? RegError::KeyDeleted : error;
     }
-    if (!isRepresentableName(name)) {
+    if (name.size() > kMaxValueNameLength || !isRepresentableName(name)) {
         return RegError::InvalidParameter;
     }
     putValue(findKey(root, *splitKeyPath(path))->values, name, type, data);
@@ -404,6 +416,9 @@ RegistryHiveParse RegistryHive::fromRegFile(const QByteArray& bytes) {
         return result;
     };
 
+    if (bytes.size() > kMaxFileSize) {
+        return fail(0, QStringLiteral("larger than %1 MiB").arg(kMaxFileSize >> 20));
+    }
     const auto text = decodeText(bytes);
     if (!text) {
         return fail(0, QStringLiteral("not UTF-8 or UTF-16 text"));
@@ -423,6 +438,10 @@ RegistryHiveParse RegistryHive::fromRegFile(const QByteArray& bytes) {
         return fail(0, QStringLiteral("the first line is not \"%1\"").arg(kHeader));
     }
 
+    // Every key is written with its whole path, so a file naming one deep key would be written
+    // back as every key on the way; such a file is refused rather than blown up on the next write.
+    const qsizetype maxWrittenPaths = 4 * bytes.size() + (1 << 20);
+    qsizetype writtenPaths = 0;
     Key* current = nullptr;
     bool inDeletedKey = false;  // values after a [-key] line are ignored, as regedit does
     for (qsizetype i = 1; i < lines.size(); ++i) {
@@ -457,8 +476,11 @@ RegistryHiveParse RegistryHive::fromRegFile(const QByteArray& bytes) {
                 current = nullptr;
                 inDeletedKey = true;
             } else {
-                current = hive.findOrCreateKey(*root, *names);
+                current = hive.findOrCreateKey(*root, *names, &writtenPaths);
                 inDeletedKey = false;
+                if (writtenPaths > maxWrittenPaths) {
+                    return fail(i, QStringLiteral("keys nested far deeper than the file is long"));
+                }
             }
             continue;
         }
@@ -553,7 +575,7 @@ RegistryHiveParse RegistryHive::fromRegFile(const QByteArray& bytes) {
         }
 
         if (current) {
-            if (!isRepresentableName(name)) {
+            if (name.size() > kMaxValueNameLength || !isRepresentableName(name)) {
                 return fail(i, QStringLiteral("a value name that cannot be kept"));
             }
             putValue(current->values, name, type, valueData);

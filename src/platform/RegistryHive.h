@@ -19,6 +19,9 @@ struct RegistryHiveParse;
 // fail with KeyDeleted.
 class RegistryHive {
 public:
+    // No file larger than this is read, and none is written.
+    static constexpr qsizetype kMaxFileSize = qsizetype(64) << 20;
+
     struct Value {
         QString name;
         RegType type = RegType::Sz;
@@ -61,7 +64,9 @@ private:
 
     const Key* findKey(RegRoot root, const QStringList& names) const;
     Key* findKey(RegRoot root, const QStringList& names);
-    Key* findOrCreateKey(RegRoot root, const QStringList& names);
+    // Adds the length of every path it creates to *createdPathsLength.
+    Key* findOrCreateKey(RegRoot root, const QStringList& names,
+                         qsizetype* createdPathsLength = nullptr);
     void removeTree(RegRoot root, const QStringList& names);
     static void writeKey(QString& out, const QString& path, const Key& key, bool writeHeader);
 

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "platform/MimeAppsList.h"
+#include "platform/RegularFile.h"
 
 namespace lorvane {
 
@@ -18,10 +19,7 @@ const QLatin1StringView kOpenCommand{"\\shell\\open\\command"};
 const QLatin1StringView kCommandArgument{" %1"};
 
 QByteArray readFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
+    return ReadRegularFile(path).value_or(QByteArray());
 }
 
 bool writeFileAtomically(const QString& path, const QByteArray& bytes) {
@@ -112,10 +110,10 @@ XdgAssociationRegistry::UserDefaults XdgAssociationRegistry::readUserDefaults() 
     const QFileInfo info(path);
     if (!info.exists())
         return {};
-    QFile file(path);
-    if (!info.isFile() || !file.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> bytes = ReadRegularFile(path);
+    if (!bytes)
         return {false, {}};
-    return {true, file.readAll()};
+    return {true, *bytes};
 }
 
 bool XdgAssociationRegistry::userDefaultsWritable() const {

@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -347,16 +349,21 @@ void DesktopAssocTest::desktopEntryFollowsAProgramThatMoved() {
 }
 
 void DesktopAssocTest::unusableMimeAppsListChangesNothing_data() {
-    QTest::addColumn<bool>("asFolder");
-    QTest::newRow("unreadable (a folder in its place)") << true;
-    QTest::newRow("read-only file") << false;
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("unreadable (a folder in its place)") << QStringLiteral("folder");
+    QTest::newRow("a FIFO in its place, never waited on") << QStringLiteral("fifo");
+    QTest::newRow("read-only file") << QStringLiteral("read-only");
 }
 
 void DesktopAssocTest::unusableMimeAppsListChangesNothing() {
-    QFETCH(bool, asFolder);
-    if (asFolder) {
+    QFETCH(QString, kind);
+    const bool asFolder = kind != QStringLiteral("read-only");
+    if (kind == QStringLiteral("folder")) {
         QVERIFY(QFile::remove(userMimeApps()));
         QVERIFY(QDir().mkpath(userMimeApps()));
+    } else if (kind == QStringLiteral("fifo")) {
+        QVERIFY(QFile::remove(userMimeApps()));
+        QVERIFY(::mkfifo(QFile::encodeName(userMimeApps()).constData(), 0600) == 0);
     } else {
         QVERIFY(QFile::setPermissions(userMimeApps(), QFile::ReadOwner | QFile::ReadGroup));
     }

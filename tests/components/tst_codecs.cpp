@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QFile>
 #include <QImageWriter>
@@ -143,6 +145,15 @@ void CodecsTest::failsWithAReasonAndNeverCrashes_data() {
     QTest::newRow("missing") << path("nothing-here.png") << "exist";
     QTest::newRow("folder") << m_dir.path() << "folder";
     QTest::newRow("empty") << write("empty.png", {}) << "empty";
+    // Neither is ever read: a FIFO would block, /dev/zero never ends.
+    const QString fifo = path("pipe.jpg");
+    if (!QFileInfo::exists(fifo)) {
+        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    }
+    QTest::newRow("a FIFO named like an image") << fifo << "regular";
+    const QString zero = path("zero.png");
+    QFile::link(QStringLiteral("/dev/zero"), zero);
+    QTest::newRow("/dev/zero linked in as an image") << zero << "regular";
     QTest::newRow("jpeg cut in its scan")
         << write("cut.jpg", jpeg.left(jpeg.size() * 6 / 10)) << "truncated";
     QTest::newRow("jpeg cut in its header") << write("head.jpg", jpeg.left(40)) << "";

@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 #include <functional>
 #include <memory>
 
@@ -28,6 +30,15 @@ QByteArray regFile(const QByteArray& body) {
 QByteArray readAll(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// "[HKEY_LOCAL_MACHINE\\k\\k…]", depth names of the given length.
+QByteArray deepKey(int depth, int nameLength) {
+    QByteArray line = "[HKEY_LOCAL_MACHINE";
+    for (int i = 0; i < depth; ++i) {
+        line += '\\' + QByteArray(nameLength, 'k');
+    }
+    return line + ']';
 }
 
 bool writeAll(const QString& path, const QByteArray& bytes) {
@@ -126,6 +137,11 @@ private Q_SLOTS:
     void regeditUtf16ExportParses();
     void unparsableTextIsRejected_data();
     void unparsableTextIsRejected();
+    void hiveAtTheBoundsParses_data();
+    void hiveAtTheBoundsParses();
+    void hivePastTheBoundsIsMovedAside();
+    void deepKeysAreRefused();
+    void fifoHiveIsRefusedWithoutBlocking();
 
     void missingKeysAndValuesAreNotFound_data() { addBackends(); }
     void missingKeysAndValuesAreNotFound();
@@ -144,6 +160,7 @@ private Q_SLOTS:
     void missingFolderIsCreatedOnFirstWrite();
     void readsSeeOtherObjectsWrites();
     void interleavedWritersLoseNothing();
+    void concurrentProcessesLoseNothing_data();
     void concurrentProcessesLoseNothing();
     void brokenHiveIsMovedAsideAndNeverOverwritten();
     void brokenReadOnlyHiveIsLeftInPlace();
@@ -286,6 +303,75 @@ void PlatformTest::unparsableTextIsRejected_data() {
     QTest::newRow("unclosed key bracket") << regFile("[HKEY_LOCAL_MACHINE\\A\n");
     QTest::newRow("stray text") << regFile("[HKEY_LOCAL_MACHINE\\A]\nhello\n");
     QTest::newRow("not UTF-8") << regFile("[HKEY_LOCAL_MACHINE\\A]\n\"a\"=\"\xff\xfe\xfd\"\n");
+    QTest::newRow("keys nested 513 deep") << regFile(deepKey(513, 1) + "\n");
+    QTest::newRow("keys nested 10000 deep") << regFile(deepKey(10000, 1) + "\n");
+    QTest::newRow("deep keys written far larger than the file")
+        << regFile(deepKey(512, 255) + "\n");
+    QTest::newRow("key name of 256 characters")
+        << regFile("[HKEY_LOCAL_MACHINE\\" + QByteArray(256, 'k') + "]\n");
+    QTest::newRow("value name of 16384 characters")
+        << regFile("[HKEY_LOCAL_MACHINE\\A]\n\"" + QByteArray(16384, 'v') + "\"=\"x\"\n");
+    QTest::newRow("file over 64 MiB")
+        << regFile("; " + QByteArray(64 << 20, 'x') + "\n[HKEY_LOCAL_MACHINE\\A]\n");
+}
+
+// What lies within the bounds still reads.
+void PlatformTest::hiveAtTheBoundsParses_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("keys nested 512 deep") << regFile(deepKey(512, 1) + "\n");
+    QTest::newRow("key name of 255 characters")
+        << regFile("[HKEY_LOCAL_MACHINE\\" + QByteArray(255, 'k') + "]\n");
+    QTest::newRow("value name of 16383 characters")
+        << regFile("[HKEY_LOCAL_MACHINE\\A]\n\"" + QByteArray(16383, 'v') + "\"=\"x\"\n");
+}
+
+void PlatformTest::hiveAtTheBoundsParses() {
+    QFETCH(QByteArray, bytes);
+    const RegistryHiveParse parsed = RegistryHive::fromRegFile(bytes);
+    QVERIFY2(parsed.hive, qPrintable(parsed.error));
+    const QByteArray written = parsed.hive->toRegFile();
+    QVERIFY(RegistryHive::fromRegFile(written).hive);
+}
+
+// A hive past the bounds is kept aside like any file that does not parse, and the one written in
+// its place is small.
+void PlatformTest::hivePastTheBoundsIsMovedAside() {
+    const QByteArray deep = regFile(deepKey(10000, 4) + "\n");
+    QVERIFY(writeAll(hivePath(), deep));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("registry.reg could not be read.*moved"));
+    HiveFileRegistry registry(hivePath());
+    const RegKey key = mustCreate(registry, RegRoot::CurrentUser, "Software\\Lorvane");
+    QCOMPARE(registry.setString(key, "v", "1"), RegError::Success);
+    QVERIFY(QFileInfo(hivePath()).size() < 1000);
+    const QStringList aside = QDir(m_dir->path()).entryList({"registry.reg.broken-*"});
+    QCOMPARE(aside.size(), 1);
+    QCOMPARE(readAll(m_dir->filePath(aside.first())), deep);
+}
+
+// A FIFO in the hive's place is never opened for a blocking read: it reads as an unreadable file,
+// left where it is.
+void PlatformTest::fifoHiveIsRefusedWithoutBlocking() {
+    QVERIFY(::mkfifo(QFile::encodeName(hivePath()).constData(), 0600) == 0);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("registry.reg cannot be read"));
+    HiveFileRegistry registry(hivePath());
+    QCOMPARE(registry.openKey(RegRoot::CurrentUser, "", RegAccess::Read).error, RegError::Success);
+    QCOMPARE(registry.createKey(RegRoot::CurrentUser, "Software\\A").error, RegError::AccessDenied);
+    QVERIFY(QFileInfo(hivePath()).isSymLink() || !QFileInfo(hivePath()).isFile());
+    QVERIFY(QFileInfo::exists(hivePath()));
+}
+
+void PlatformTest::deepKeysAreRefused() {
+    RegistryHive hive;
+    QStringList names;
+    for (int i = 0; i < 513; ++i) {
+        names << QStringLiteral("k");
+    }
+    QCOMPARE(hive.createKey(RegRoot::CurrentUser, names.join(u'\\')), RegError::BadPathname);
+    names.removeLast();
+    QCOMPARE(hive.createKey(RegRoot::CurrentUser, names.join(u'\\')), RegError::Success);
+    QCOMPARE(hive.setValue(RegRoot::CurrentUser, names.join(u'\\'), QString(16384, u'v'),
+                           RegType::Sz, regStringData("x")),
+             RegError::InvalidParameter);
 }
 
 void PlatformTest::unparsableTextIsRejected() {
@@ -506,9 +592,16 @@ void PlatformTest::interleavedWritersLoseNothing() {
     }
 }
 
+void PlatformTest::concurrentProcessesLoseNothing_data() {
+    QTest::addColumn<int>("writers");
+    QTest::addColumn<int>("count");
+    QTest::newRow("three writers, 40 values each") << 3 << 40;
+    QTest::newRow("two writers, 200 values each") << 2 << 200;
+}
+
 void PlatformTest::concurrentProcessesLoseNothing() {
-    const int writers = 3;
-    const int count = 40;
+    QFETCH(int, writers);
+    QFETCH(int, count);
     std::vector<std::unique_ptr<QProcess>> processes;
     for (int w = 0; w < writers; ++w) {
         auto process = std::make_unique<QProcess>();
@@ -524,6 +617,7 @@ void PlatformTest::concurrentProcessesLoseNothing() {
         QCOMPARE(process->exitCode(), 0);
     }
 
+    QVERIFY(RegistryHive::fromRegFile(readAll(hivePath())).hive);
     const HiveFileRegistry check(hivePath());
     const RegOpenResult key =
         check.openKey(RegRoot::LocalMachine, "SOFTWARE\\Race", RegAccess::Read);
