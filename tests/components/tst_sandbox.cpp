@@ -119,6 +119,11 @@ private Q_SLOTS:
     void misbehavingHelperEndsCleanly() {
         QFETCH(QByteArray, input);
         QFETCH(int, wallMs);
+#if defined(__SANITIZE_ADDRESS__)
+        if (input.endsWith("allocate")) {
+            QSKIP("a sanitizer build of the helper runs without its address-space limit");
+        }
+#endif
         SandboxedDecoder::Limits limits;
         limits.memoryBytes = qint64(1) << 30;
         limits.cpuSeconds = 1;

@@ -213,11 +213,15 @@ int main(int argc, char** argv) {
     if (::fcntl(kSocketFd, F_GETFD) < 0) {
         return 2;
     }
+    // AddressSanitizer reserves terabytes of address space for its shadow memory, so a limit on
+    // the address space would stop a sanitizer build before it starts.
+#if !defined(__SANITIZE_ADDRESS__)
     const rlim_t memory = argc > 1 ? rlim_t(std::strtoull(argv[1], nullptr, 10)) : 0;
     if (memory > 0) {
         const rlimit limit{memory, memory};
         ::setrlimit(RLIMIT_AS, &limit);
     }
+#endif
     // A helper stopped by a limit leaves no core file behind.
     const rlimit noCore{0, 0};
     ::setrlimit(RLIMIT_CORE, &noCore);
