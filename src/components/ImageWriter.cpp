@@ -44,6 +44,54 @@ Encoded encodeWithQt(const QImage& image, const char* qtFormat, ImageFormat form
     return {buffer.data(), {}};
 }
 
+// WAP's multi-byte integer: seven bits a byte, most significant first, the high bit set on every
+// byte but the last.
+void appendMultiByte(QByteArray& out, quint32 value) {
+    char bytes[5];
+    int count = 0;
+    do {
+        bytes[count++] = char(value & 0x7F);
+        value >>= 7;
+    } while (value != 0);
+    while (count > 1) {
+        out.append(char(bytes[--count] | 0x80));
+    }
+    out.append(bytes[0]);
+}
+
+// Type 0 WBMP: a two-byte header, the two sides, then rows of one bit a pixel (1 white), each
+// padded to a whole byte. Qt's writer drops the last byte of a side that needs two.
+QByteArray encodeWbmp(const QImage& image) {
+    QImage opaque = image;
+    if (image.hasAlphaChannel()) {
+        opaque = QImage(image.size(), QImage::Format_RGB32);
+        opaque.fill(Qt::white);
+        QPainter(&opaque).drawImage(0, 0, image);
+    }
+    const QImage mono = opaque.convertToFormat(QImage::Format_Mono);
+    QByteArray out;
+    out.append('\0').append('\0');
+    appendMultiByte(out, quint32(mono.width()));
+    appendMultiByte(out, quint32(mono.height()));
+    const int rowBytes = (mono.width() + 7) / 8;
+    const QList<QRgb> table = mono.colorTable();
+    const bool oneIsWhite = table.size() < 2 || qGray(table[1]) >= qGray(table[0]);
+    for (int y = 0; y < mono.height(); ++y) {
+        // Format_Mono keeps the first pixel in the high bit, as WBMP does.
+        QByteArray row(reinterpret_cast<const char*>(mono.constScanLine(y)), rowBytes);
+        if (!oneIsWhite) {
+            for (char& byte : row) {
+                byte = char(~byte);
+            }
+        }
+        if (const int spare = rowBytes * 8 - mono.width(); spare > 0) {
+            row[rowBytes - 1] = char(quint8(row[rowBytes - 1]) & (0xFF << spare));
+        }
+        out.append(row);
+    }
+    return out;
+}
+
 }  // namespace
 
 bool IsWritableFormat(ImageFormat format) {
@@ -73,7 +121,7 @@ SaveResult SaveImageFile(const QImage& image, const QString& path, ImageFormat f
             encoded = encodeWithQt(image, "bmp", format);
             break;
         case ImageFormat::Wbmp:
-            encoded = encodeWithQt(image, "wbmp", format);
+            encoded.bytes = encodeWbmp(image);
             break;
         case ImageFormat::Pcx:
         case ImageFormat::Tga:

@@ -156,6 +156,13 @@ EncodedBytes EncodeWithMagick(const QImage& image, ImageFormat format) {
         return result;
     }
     initialiseMagick();
+    // Built from pixels past the system policy's width or height, the image aborts the process
+    // inside ImageMagick rather than throwing.
+    if (quint64(image.width()) > Magick::ResourceLimits::width() ||
+        quint64(image.height()) > Magick::ResourceLimits::height()) {
+        result.reason = QStringLiteral("The image is too large to be written in this format");
+        return result;
+    }
     const bool alpha = image.hasAlphaChannel();
     const QImage pixels =
         image.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
