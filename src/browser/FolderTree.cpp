@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFileIconProvider>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QStandardItemModel>
@@ -13,7 +15,6 @@ namespace lorvane {
 namespace {
 
 constexpr int kPathRole = Qt::UserRole + 1;
-constexpr int kLoadedRole = Qt::UserRole + 2;
 
 QString normalisedFolder(const QString& folder) {
     if (folder.isEmpty())
@@ -23,7 +24,10 @@ QString normalisedFolder(const QString& folder) {
 
 }  // namespace
 
-FolderTree::FolderTree(QWidget* parent) : QTreeView(parent), m_model(new QStandardItemModel(this)) {
+FolderTree::FolderTree(QWidget* parent)
+    : QTreeView(parent),
+      m_model(new QStandardItemModel(this)),
+      m_watcher(new QFileSystemWatcher(this)) {
     setObjectName(QStringLiteral("TV1"));
     setModel(m_model);
     setHeaderHidden(true);
@@ -35,7 +39,6 @@ FolderTree::FolderTree(QWidget* parent) : QTreeView(parent), m_model(new QStanda
     m_root = new QStandardItem(icons.icon(QAbstractFileIconProvider::Desktop),
                                QStringLiteral("Desktop"));
     m_root->setData(QString(), kPathRole);
-    m_root->setData(true, kLoadedRole);
     m_model->appendRow(m_root);
 
     m_home = makeFolderItem(QStringLiteral("Home"), QDir::homePath());
@@ -45,8 +48,12 @@ FolderTree::FolderTree(QWidget* parent) : QTreeView(parent), m_model(new QStanda
     m_fileSystem->setIcon(icons.icon(QAbstractFileIconProvider::Drive));
     m_root->appendRow(m_fileSystem);
 
-    connect(this, &QTreeView::expanded, this,
-            [this](const QModelIndex& index) { populate(m_model->itemFromIndex(index)); });
+    connect(this, &QTreeView::expanded, this, [this](const QModelIndex& index) {
+        refreshOpen(m_model->itemFromIndex(index));
+        watchOpenFolders();
+    });
+    connect(this, &QTreeView::collapsed, this, [this] { watchOpenFolders(); });
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, &FolderTree::folderChanged);
     connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
         Q_EMIT TreeClick();
         // Clicking the Desktop shows it again even when it was the selected node already.
@@ -62,24 +69,90 @@ QStandardItem* FolderTree::makeFolderItem(const QString& name, const QString& fo
     static const QIcon folderIcon = QFileIconProvider().icon(QAbstractFileIconProvider::Folder);
     auto* item = new QStandardItem(folderIcon, name);
     item->setData(folderPath, kPathRole);
-    item->setData(false, kLoadedRole);
     item->setToolTip(folderPath);
-    // Read on first opening; until then the node offers to open.
+    // Read on opening; until then the node offers to open.
     item->appendRow(new QStandardItem());
     return item;
 }
 
-void FolderTree::populate(QStandardItem* item) const {
-    if (!item || item->data(kLoadedRole).toBool())
+void FolderTree::populate(QStandardItem* item) {
+    if (!item || item == m_root)
         return;
-    item->setData(true, kLoadedRole);
-    item->removeRows(0, item->rowCount());
-    const QString folder = item->data(kPathRole).toString();
-    const QDir dir(folder);
+    const QDir dir(item->data(kPathRole).toString());
     const QStringList names = NaturalNameOrder().sorted(
         dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks | QDir::Readable));
-    for (const QString& name : names)
-        item->appendRow(makeFolderItem(name, dir.filePath(name)));
+    // Drop the placeholder and the folders that are gone; the rest keep their name order, so the
+    // new ones only have to be slotted in between.
+    for (int row = item->rowCount() - 1; row >= 0; --row) {
+        const QStandardItem* child = item->child(row);
+        if (child->data(kPathRole).toString().isEmpty() || !names.contains(child->text()))
+            item->removeRow(row);
+    }
+    for (int row = 0; row < names.size(); ++row) {
+        if (row < item->rowCount() && item->child(row)->text() == names.at(row))
+            continue;
+        item->insertRow(row, makeFolderItem(names.at(row), dir.filePath(names.at(row))));
+    }
+}
+
+void FolderTree::refreshOpen(QStandardItem* item) {
+    if (!item)
+        return;
+    populate(item);
+    for (int row = 0; row < item->rowCount(); ++row) {
+        QStandardItem* child = item->child(row);
+        if (isExpanded(child->index()))
+            refreshOpen(child);
+    }
+}
+
+void FolderTree::collectOpen(QStandardItem* item, QStringList& folders) const {
+    if (!isExpanded(item->index()))
+        return;
+    const QString folder = item->data(kPathRole).toString();
+    if (!folder.isEmpty())
+        folders.append(folder);
+    for (int row = 0; row < item->rowCount(); ++row)
+        collectOpen(item->child(row), folders);
+}
+
+void FolderTree::watchOpenFolders() {
+    QStringList open;
+    collectOpen(m_root, open);
+    open.removeDuplicates();
+    const QStringList watched = m_watcher->directories();
+    QStringList dropped;
+    for (const QString& folder : watched) {
+        if (!open.contains(folder))
+            dropped.append(folder);
+    }
+    if (!dropped.isEmpty())
+        m_watcher->removePaths(dropped);
+    QStringList added;
+    for (const QString& folder : open) {
+        if (!watched.contains(folder) && QFileInfo(folder).isDir())
+            added.append(folder);
+    }
+    if (!added.isEmpty())
+        m_watcher->addPaths(added);
+}
+
+void FolderTree::folderChanged(const QString& folder) {
+    // The same folder can be open twice (below Home and below the file system's root).
+    QList<QStandardItem*> nodes;
+    QList<QStandardItem*> pending{m_root};
+    while (!pending.isEmpty()) {
+        QStandardItem* item = pending.takeLast();
+        if (!isExpanded(item->index()))
+            continue;
+        if (item->data(kPathRole).toString() == folder)
+            nodes.append(item);
+        for (int row = 0; row < item->rowCount(); ++row)
+            pending.append(item->child(row));
+    }
+    for (QStandardItem* node : nodes)
+        populate(node);
+    watchOpenFolders();
 }
 
 QModelIndex FolderTree::walkTo(QStandardItem* from, const QString& fromPath,

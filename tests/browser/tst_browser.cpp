@@ -1,5 +1,6 @@
 #include <QClipboard>
 #include <QDir>
+#include <QFileSystemWatcher>
 #include <QImage>
 #include <QListView>
 #include <QSignalSpy>
@@ -52,6 +53,9 @@ private Q_SLOTS:
     void desktopRootExploresTheDesktopFolder();
     void treePathIsWrittenAndReadBack_data();
     void treePathIsWrittenAndReadBack();
+    void treeFollowsSubFolderChanges_data();
+    void treeFollowsSubFolderChanges();
+    void closedFolderIsNoLongerWatched();
 
     void previewReactsToTheReportedPath_data();
     void previewReactsToTheReportedPath();
@@ -291,6 +295,74 @@ void BrowserTest::treePathIsWrittenAndReadBack() {
     m_window->TV1().setPath(path(written));
     QCOMPARE(m_window->TV1().path(), path(readBack));
     QCOMPARE(reports.count(), 0);
+}
+
+namespace {
+
+QStringList childNames(const QModelIndex& node) {
+    QStringList names;
+    for (int row = 0; row < node.model()->rowCount(node); ++row)
+        names.append(node.model()->index(row, 0, node).data().toString());
+    return names;
+}
+
+}  // namespace
+
+void BrowserTest::treeFollowsSubFolderChanges_data() {
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("byReopening");
+    QTest::addColumn<QStringList>("children");
+    for (const bool reopen : {true, false}) {
+        const char* how = reopen ? "closed and opened again" : "while open";
+        QTest::addRow("made, %s", how) << "make" << reopen << QStringList{"new", "sub"};
+        QTest::addRow("renamed, %s", how) << "rename" << reopen << QStringList{"renamed"};
+        QTest::addRow("removed, %s", how) << "remove" << reopen << QStringList{};
+    }
+}
+
+// A's folders change behind the tree's back: it shows them once A is opened again, or at once
+// while A is open. The open, selected A/sub stays so when A is read again.
+void BrowserTest::treeFollowsSubFolderChanges() {
+    QFETCH(QString, change);
+    QFETCH(bool, byReopening);
+    QFETCH(QStringList, children);
+    FolderTree& tree = m_window->TV1();
+    tree.setPath(path(QStringLiteral("A/sub")));
+    const QModelIndex folder = tree.indexOf(path(QStringLiteral("A")));
+    tree.expand(tree.indexOf(path(QStringLiteral("A/sub"))));
+    QCOMPARE(childNames(folder), QStringList{"sub"});
+
+    QDir a(path(QStringLiteral("A")));
+    if (change == QLatin1String("make"))
+        QVERIFY(a.mkdir(QStringLiteral("new")));
+    else if (change == QLatin1String("rename"))
+        QVERIFY(a.rename(QStringLiteral("sub"), QStringLiteral("renamed")));
+    else
+        QVERIFY(a.rmdir(QStringLiteral("sub")));
+
+    if (byReopening) {
+        tree.collapse(folder);
+        tree.expand(folder);
+        QCOMPARE(childNames(folder), children);
+    } else {
+        QTRY_COMPARE(childNames(folder), children);
+    }
+    if (children.contains(QLatin1String("sub"))) {
+        QCOMPARE(tree.path(), path(QStringLiteral("A/sub/")));
+        QVERIFY(tree.isExpanded(tree.indexOf(path(QStringLiteral("A/sub")))));
+    }
+}
+
+void BrowserTest::closedFolderIsNoLongerWatched() {
+    FolderTree& tree = m_window->TV1();
+    tree.setPath(path(QStringLiteral("A")));
+    const QModelIndex folder = tree.indexOf(path(QStringLiteral("A")));
+    tree.expand(folder);
+    const auto* watcher = tree.findChild<QFileSystemWatcher*>();
+    QVERIFY(watcher);
+    QVERIFY(watcher->directories().contains(path(QStringLiteral("A"))));
+    tree.collapse(folder);
+    QVERIFY(!watcher->directories().contains(path(QStringLiteral("A"))));
 }
 
 // ---- Preview ---------------------------------------------------------------------------------
