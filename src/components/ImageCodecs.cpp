@@ -108,7 +108,12 @@ QImage reduced(const QImage& image, QSize maxSize) {
     if (image.width() < 2 * cover.width() || image.height() < 2 * cover.height()) {
         return image;
     }
-    return image.scaled(cover, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return SmoothlyScaled(image, cover);
+}
+
+bool isPaletted(QImage::Format format) {
+    return format == QImage::Format_Mono || format == QImage::Format_MonoLSB ||
+           format == QImage::Format_Indexed8;
 }
 
 bool isReadableSuffix(const QString& suffix) {
@@ -158,7 +163,10 @@ DecodedImage decodeWithQt(QFile& file, const ImageHeader& header, const QString&
     const QSize full = reader.size().isValid() ? reader.size() : header.size;
     const bool reducedDecode = maxSize.isValid();
     QSize target = full;
-    if (reducedDecode && full.isValid() && reader.supportsOption(QImageIOHandler::ScaledSize)) {
+    // Qt's readers scale palette images with the same fault as QImage::scaled; they are small
+    // files, decoded whole and then reduced.
+    if (reducedDecode && full.isValid() && reader.supportsOption(QImageIOHandler::ScaledSize) &&
+        !isPaletted(reader.imageFormat())) {
         target = coveringSize(full, maxSize);
         reader.setScaledSize(target);
     }
@@ -243,6 +251,15 @@ DecodedImage largestFirst(DecodedImage result) {
 }
 
 }  // namespace
+
+QImage SmoothlyScaled(const QImage& image, QSize size) {
+    if (!isPaletted(image.format())) {
+        return image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    const QImage colour = image.convertToFormat(
+        image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    return colour.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
 
 DecodedImage DecodeImageFile(const QString& path, QSize maxSize) {
     raiseQtAllocationLimit();

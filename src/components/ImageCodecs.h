@@ -25,4 +25,8 @@ struct DecodedImage {
 // first frame only (fast path for thumbnails and the first paint), never smaller than maxSize.
 DecodedImage DecodeImageFile(const QString& path, QSize maxSize = {});
 
+// A smooth scale that keeps the colours of palette and 1-bit images: Qt's own smooth scale
+// turns a 1-bit image black, so those are scaled as 32-bit colour.
+QImage SmoothlyScaled(const QImage& image, QSize size);
+
 }  // namespace lorvane

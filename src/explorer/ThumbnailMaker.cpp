@@ -41,7 +41,7 @@ bool isPortrait(QSize size) {
 QImage pictureLoaderThumbnail(QImage picture) {
     const QSize cell(kThumbnailSide, kThumbnailSide);
     if (picture.width() > cell.width() || picture.height() > cell.height()) {
-        picture = picture.scaled(cell, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        picture = SmoothlyScaled(picture, picture.size().scaled(cell, Qt::KeepAspectRatio));
     }
     if (picture.format() != QImage::Format_ARGB32_Premultiplied && picture.hasAlphaChannel()) {
         picture.convertTo(QImage::Format_ARGB32_Premultiplied);
@@ -51,9 +51,7 @@ QImage pictureLoaderThumbnail(QImage picture) {
 
 QImage composed(const QImage& frame, const ThumbnailGeometry& geometry) {
     QImage scaled =
-        frame.size() == geometry.scaledSize
-            ? frame
-            : frame.scaled(geometry.scaledSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        frame.size() == geometry.scaledSize ? frame : SmoothlyScaled(frame, geometry.scaledSize);
     if (!geometry.hasCanvas && !scaled.hasAlphaChannel()) {
         return scaled.convertToFormat(QImage::Format_RGB888);
     }

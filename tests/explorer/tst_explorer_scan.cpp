@@ -1,4 +1,5 @@
 #include <QBuffer>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 #include <QThreadPool>
@@ -51,6 +52,8 @@ private Q_SLOTS:
 
     void thumbnailIsMadeAtItsFinalSize_data();
     void thumbnailIsMadeAtItsFinalSize();
+    void palettedImageKeepsItsColoursWhenReduced_data();
+    void palettedImageKeepsItsColoursWhenReduced();
     void orientationTagTurnsTheThumbnail();
     void iconKeepsItsPictureAsLoaded();
     void undecodableFileGivesReasonAndMissingFileCountsAsVanished();
@@ -167,6 +170,81 @@ void TestExplorerScan::thumbnailIsMadeAtItsFinalSize() {
     QVERIFY(IsNear(made.picture.pixel(centre), colour));
     if (whiteAt != QPoint(-1, -1)) {
         QVERIFY(IsWhite(made.picture.pixel(whiteAt)));
+    }
+}
+
+void TestExplorerScan::palettedImageKeepsItsColoursWhenReduced_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("bits");  // the depth the file must store
+    QTest::addColumn<QSize>("image");
+    QTest::addColumn<bool>("magick");  // written by ImageMagick, else by Qt
+
+    // Qt writes every palette PNG at 8 bits; ImageMagick writes what it is told.
+    QTest::newRow("magick png 1-bit 400x300") << "p1.png" << 1 << QSize(400, 300) << true;
+    QTest::newRow("magick png 2-bit 400x300") << "p2.png" << 2 << QSize(400, 300) << true;
+    QTest::newRow("magick png 4-bit 400x300") << "p4.png" << 4 << QSize(400, 300) << true;
+    QTest::newRow("magick bmp 1-bit 600x450") << "m1.bmp" << 1 << QSize(600, 450) << true;
+    QTest::newRow("qt png 1-bit 1000x3000 on canvas")
+        << "tall.png" << 1 << QSize(1000, 3000) << false;
+    QTest::newRow("qt png 8-bit 400x300") << "p8.png" << 8 << QSize(400, 300) << false;
+    QTest::newRow("qt bmp 1-bit 600x450") << "b1.bmp" << 1 << QSize(600, 450) << false;
+    QTest::newRow("qt bmp 4-bit 600x450") << "b4.bmp" << 4 << QSize(600, 450) << false;
+    QTest::newRow("qt bmp 8-bit 600x450") << "b8.bmp" << 8 << QSize(600, 450) << false;
+}
+
+void TestExplorerScan::palettedImageKeepsItsColoursWhenReduced() {
+    QFETCH(QString, name);
+    QFETCH(int, bits);
+    QFETCH(QSize, image);
+    QFETCH(bool, magick);
+    const QColor colour(0, 40, 200);
+    ExplorerSandbox sandbox;
+    const QString file = sandbox.pathOf(name);
+    const bool png = name.endsWith(QLatin1String(".png"));
+    if (magick) {
+        QProcess convert;
+        QStringList arguments{QStringLiteral("-size"),
+                              QStringLiteral("%1x%2").arg(image.width()).arg(image.height()),
+                              QStringLiteral("xc:rgb(0,40,200)")};
+        if (png) {
+            arguments << QStringLiteral("-define") << QStringLiteral("png:color-type=3")
+                      << QStringLiteral("-define") << QStringLiteral("png:bit-depth=%1").arg(bits)
+                      << file;
+        } else {
+            arguments << QStringLiteral("-type") << QStringLiteral("palette")
+                      << QStringLiteral("BMP3:") + file;
+        }
+        convert.start(QStringLiteral("convert"), arguments);
+        QVERIFY2(convert.waitForFinished(30000) && convert.exitCode() == 0,
+                 "convert (ImageMagick, which setup.sh installs) failed");
+    } else {
+        // A palette of colours only (neither black nor white), the picture in one of them.
+        const int colours = 1 << bits;
+        QImage picture(image, bits == 1 ? QImage::Format_Mono : QImage::Format_Indexed8);
+        QList<QRgb> palette;
+        for (int i = 0; i < colours; ++i) {
+            palette.append(qRgb(200 - (i * 7) % 150, 40 + (i * 13) % 100, 30 + (i * 29) % 170));
+        }
+        palette[colours - 1] = colour.rgb();
+        picture.setColorTable(palette);
+        picture.fill(uint(colours - 1));
+        QVERIFY(picture.save(file));
+    }
+    QFile written(file);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    const QByteArray head = written.read(32);
+    QCOMPARE(int(uchar(head.at(png ? 24 : 28))), bits);
+
+    const Thumbnail made = MakeThumbnail(file);
+    QVERIFY2(made.ok(), qPrintable(made.reason));
+    const ThumbnailGeometry geometry = ThumbnailGeometryFor(image);
+    QCOMPARE(made.picture.size(), geometry.canvasSize);
+    for (int y = 0; y < geometry.scaledSize.height(); ++y) {
+        for (int x = 0; x < geometry.scaledSize.width(); ++x) {
+            const QRgb pixel = made.picture.pixel(geometry.offset + QPoint(x, y));
+            QVERIFY2(IsNear(pixel, colour),
+                     qPrintable(QStringLiteral("(%1, %2) is %3").arg(x).arg(y).arg(pixel, 8, 16)));
+        }
     }
 }
 
