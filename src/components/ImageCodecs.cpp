@@ -34,6 +34,9 @@ constexpr int kMaxFrames = 10000;
 constexpr qint64 kHeadBytes = qint64(64) * 1024;
 // No side may exceed what a signed 16-bit position addresses, whatever the pixel budget says.
 constexpr int kMaxSide = 32767;
+// A real JPEG starts its picture data (a scan) within its first megabytes, whatever its
+// metadata; a larger file with no scan there is not read whole.
+constexpr qint64 kJpegScanSearchBytes = qint64(16) * 1024 * 1024;
 
 void raiseQtAllocationLimit() {
     // Qt's own default (256 MiB) would refuse ordinary panoramas; the limit is process-wide,
@@ -114,6 +117,25 @@ QImage reduced(const QImage& image, QSize maxSize) {
 bool isPaletted(QImage::Format format) {
     return format == QImage::Format_Mono || format == QImage::Format_MonoLSB ||
            format == QImage::Format_Indexed8;
+}
+
+// Whether a start-of-scan marker lies within the first `limit` bytes; leaves the file at 0.
+bool hasJpegScanWithin(QFile& file, qint64 limit) {
+    constexpr qint64 kChunk = qint64(1) << 20;
+    const QByteArray marker("\xFF\xDA", 2);
+    bool found = false;
+    char last = 0;
+    for (qint64 seen = 0; !found && seen < limit;) {
+        const QByteArray chunk = file.read(std::min(kChunk, limit - seen));
+        if (chunk.isEmpty()) {
+            break;
+        }
+        found = (last == '\xFF' && chunk.front() == '\xDA') || chunk.contains(marker);
+        last = chunk.back();
+        seen += chunk.size();
+    }
+    file.seek(0);
+    return found;
 }
 
 bool isReadableSuffix(const QString& suffix) {
@@ -304,6 +326,13 @@ DecodedImage DecodeImageFile(const QString& path, QSize maxSize) {
 
     switch (header.format) {
         case ImageFormat::Jpeg:
+            // A marker followed by gigabytes of anything else would be read whole and then
+            // scanned to its end by libjpeg.
+            if (file.size() > kJpegScanSearchBytes &&
+                !hasJpegScanWithin(file, kJpegScanSearchBytes)) {
+                return failure(QStringLiteral("The file is truncated or damaged"),
+                               ImageFormat::Jpeg);
+            }
             // Read whole: libjpeg decodes fastest from memory, and JPEG files are small next to
             // their pixels.
             return DecodeJpeg(file.readAll(), maxSize, kMaxBytes);

@@ -173,6 +173,10 @@ void CodecsTest::failsWithAReasonAndNeverCrashes_data() {
         << write("layers.psd", QByteArray("8BPS\0\1", 6) + QByteArray(40, '\0')) << "damaged";
     QTest::newRow("tga cut short")
         << write("cut.tga", ti::tga(ti::noise(30, 30), 24, false).left(500)) << "truncated";
+    // Sparse: the zeros take no disk, but a decoder that reads them all takes a minute.
+    const QString zeros = write("zeros.jpg", QByteArray("\xFF\xD8\xFF", 3));
+    QVERIFY(QFile::resize(zeros, qint64(4) << 30));
+    QTest::newRow("jpeg marker then 4 GiB of zeros") << zeros << "truncated or damaged";
 }
 
 void CodecsTest::failsWithAReasonAndNeverCrashes() {
